@@ -1,0 +1,9 @@
+// The three process-wide objects. They are defined in this one file so that their
+// order of construction is fixed: the progress dialog object first, then the update
+// state record, then the application record; they are destroyed in reverse order.
+
+#include "app/app_info.h"
+#include "app/update_info.h"
+
+Cupdate_info update_info;
+Capp_info app_info;

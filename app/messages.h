@@ -1,0 +1,84 @@
+#pragma once
+// Every text the updater shows to the user, in one place. The texts are fixed
+// Japanese sentences; some have a path, a name or a number joined in. A line break
+// inside a message is the single character L'\n'.
+
+#include <string>
+
+namespace msg {
+
+// Start-up (the only box with a caption of its own).
+inline const wchar_t* const startup_caption = L"エラー";
+inline const wchar_t* const riched_missing =
+    L"riched32.dll の読み込みに失敗しました。アプリケーションを終了します。";
+
+// The end of every run.
+inline const wchar_t* const update_succeeded = L"アップデートは正常に終了しました。";
+inline const wchar_t* const update_failed = L"アップデートに失敗しました。";
+inline const wchar_t* const update_cancelled = L"アップデートを中断しました。";
+
+// update.ini and its checks.
+inline const wchar_t* const ini_missing = L"update.ini が見つかりませんでした。";
+inline const wchar_t* const reg_path_missing = L"update.ini にレジストリ名が指定されていません。";
+inline const wchar_t* const game_title_missing = L"update.ini にゲーム名が指定されていません。";
+inline const wchar_t* const copy_entry_empty_format =  // %d: position of the entry
+    L"update.ini の %d 個目の COPY_FILE が指定されていません。";
+inline const wchar_t* const copy_entry_unsafe_format =  // %d: position of the entry
+    L"update.ini の %d 個目の COPY_FILE に使用できないパスが指定されています。";
+
+inline std::wstring source_folder_missing(const std::wstring& folder_name)
+{
+    return L"コピー元の " + folder_name + L" フォルダが見つかりません。";
+}
+inline std::wstring source_file_missing(const std::wstring& source_path)
+{
+    return L"コピー元のファイル " + source_path + L" が見つかりません。";
+}
+
+// The installation record in the registry.
+inline std::wstring registry_key_missing(const std::wstring& game_title)
+{
+    return L"レジストリキーが見つかりませんでした。\n「" + game_title +
+           L"」がセットアップされていることを確認してください。";
+}
+inline std::wstring registry_value_missing(const std::wstring& value_name)
+{
+    return L"レジストリに [" + value_name + L"] が見つかりませんでした。";
+}
+
+// The destination and the one question.
+inline std::wstring destination_missing(const std::wstring& dest_dir)
+{
+    return L"コピー先のフォルダ " + dest_dir +
+           L" が見つかりません。\nゲームが正しくセットアップされていることを確認してください。";
+}
+inline const wchar_t* const engine_missing =
+    L"VellocEngine.exe が見つかりませんでした。\nゲームが正しくセットアップされていることを確認してください。";
+inline const wchar_t* const setup_not_full =
+    L"セットアップ情報が取得できませんでした。\n最小セットアップではアップデートを行うことはできません。";
+inline std::wstring confirm_overwrite(const std::wstring& dest_dir)
+{
+    return L"セットアップ先 = " + dest_dir +
+           L"\n\nこの場所にアップデートデータを上書きします。よろしいですか？";
+}
+
+// The copy.
+inline const wchar_t* const dialog_title_suffix = L" アップデート";
+inline std::wstring source_open_failed(const std::wstring& source_path)
+{
+    return L"コピー元の " + source_path + L" が開けませんでした。";
+}
+inline std::wstring source_read_failed(const std::wstring& source_path)
+{
+    return L"コピー元の " + source_path + L" が読み込めませんでした。";
+}
+inline std::wstring destination_open_failed(const std::wstring& dest_path)
+{
+    return dest_path + L"が開けませんでした。";
+}
+inline std::wstring destination_write_failed(const std::wstring& dest_path)
+{
+    return dest_path + L"への書き込みに失敗しました。";
+}
+
+}  // namespace msg

@@ -1,0 +1,80 @@
+# Shared settings of the project's scripts; sourced, not run.
+# shellcheck shell=bash
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export BUILD_DIR=${BUILD_DIR:-$ROOT/build}
+export WINEPREFIX=${WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/updater/wine}
+# Debian 13's Wine is a WoW64 Wine: a 64-bit prefix that runs 32-bit programs.
+export WINEARCH=win64
+export LANG=ja_JP.UTF-8
+export LC_ALL=ja_JP.UTF-8
+export WINEDEBUG=${WINEDEBUG:--all}
+# No Mono or Gecko installer prompts when the prefix is made.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+
+# Runs a command with its output in files, never a pipe: Wine's background
+# processes inherit the descriptors and would keep a pipe open.
+quiet_wine() {
+  local log=${WINE_LOG:-$(dirname "$WINEPREFIX")/wine-last.log}
+  "$@" >"$log" 2>&1
+}
+
+# Makes the 32-bit Japanese prefix once and sets it up for unattended runs.
+ensure_prefix() {
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    echo "Creating the Wine prefix $WINEPREFIX (once)..."
+    quiet_wine wineboot -i
+    quiet_wine wineserver -w
+  fi
+  if [ ! -f "$WINEPREFIX/.updater-configured" ]; then
+    # Unmanaged windows: without a window manager Wine waits about 2 s whenever a
+    # window closes.
+    quiet_wine wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
+    # The relay trace shows the exact arguments of every MessageBoxW call.
+    quiet_wine wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /d user32.MessageBoxW /f
+    quiet_wine wineserver -w
+    touch "$WINEPREFIX/.updater-configured"
+  fi
+}
+
+# Starts Xvfb when there is no display; stop_display stops only what was started.
+XVFB_PID=
+ensure_display() {
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return; fi
+  local n
+  for n in $(seq 91 120); do
+    [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    XVFB_PID=$!
+    export DISPLAY=":$n"
+    local i
+    for i in $(seq 50); do xdpyinfo >/dev/null 2>&1 && return; sleep 0.1; done
+    kill "$XVFB_PID" 2>/dev/null; XVFB_PID=
+  done
+  echo "Could not start Xvfb" >&2
+  return 1
+}
+stop_display() {
+  if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null; wait "$XVFB_PID" 2>/dev/null; XVFB_PID=; fi
+}
+
+# Keeps one wineserver for the whole run (started with its output in a file) and
+# stops it at the end.
+start_wineserver() { quiet_wine wineserver -p; }
+stop_wineserver() { wineserver -k >/dev/null 2>&1 || true; }
+
+# Two builds of the same sources. The shipped updater.exe is 32-bit (dist/); the
+# tests run a 64-bit build of everything, because the rig's Wine runs 64-bit
+# programs only (see rig.sh). TEST_BUILD_DIR is where ctest runs.
+export TEST_BUILD_DIR=$BUILD_DIR/x64
+configure_and_build() {
+  local log=$BUILD_DIR/configure.log
+  mkdir -p "$BUILD_DIR"
+  cmake -S "$ROOT" -B "$BUILD_DIR/i686" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
+        -DCMAKE_BUILD_TYPE=Release -DUPDATER_TESTS=OFF -DUPDATER_OUTPUT_DIR="$ROOT/dist" >"$log" 2>&1 \
+    && cmake -S "$ROOT" -B "$TEST_BUILD_DIR" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-x86_64.cmake" \
+        -DCMAKE_BUILD_TYPE=Release >>"$log" 2>&1 \
+    || { cat "$log"; return 1; }
+  cmake --build "$BUILD_DIR/i686" -j"$(nproc)" && cmake --build "$TEST_BUILD_DIR" -j"$(nproc)"
+}

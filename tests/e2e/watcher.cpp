@@ -1,0 +1,328 @@
+// The end-to-end watcher: starts a program, finds every message box it shows,
+// records caption, text and buttons, answers it, and writes a transcript.
+//
+//   watcher --exe PATH --cwd DIR --transcript FILE [--answer yes|no]...
+//           [--shots DIR] [--close-dialog-at N] [--timeout SECONDS]
+//
+// Message boxes with Yes/No take the next scripted answer (No when the script is
+// out); boxes with OK get OK. The transcript is UTF-8, one JSON object a line:
+//   {"event":"box","caption":..,"text":..,"buttons":[..],"default":ID,"dialog":..}
+//   {"event":"dialog","caption":..,"text":..}   the progress dialog, each new text
+//   {"event":"exit","code":N}                   or {"event":"timeout"}
+// With --shots, a BMP of the screen is saved when each box and each new dialog text
+// appears. With --close-dialog-at N, the progress dialog is sent WM_CLOSE once it
+// shows its N-th file.
+
+#include <windows.h>
+
+#include <cstdio>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Coptions {
+    std::wstring exe, cwd, transcript, shots;
+    std::vector<std::wstring> answers;
+    int close_dialog_at = 0;
+    int timeout_seconds = 120;
+};
+
+std::string utf8(const std::wstring& text)
+{
+    if (text.empty())
+        return std::string();
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                      nullptr, 0, nullptr, nullptr);
+    std::string result(n, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &result[0], n,
+                        nullptr, nullptr);
+    return result;
+}
+
+std::string json_string(const std::wstring& text)
+{
+    std::string out = "\"";
+    for (char c : utf8(text)) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (u < 0x20) {
+            char escaped[8];
+            snprintf(escaped, sizeof escaped, "\\u%04x", u);
+            out += escaped;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+std::wstring window_text(HWND window)
+{
+    wchar_t buffer[4096] = {};
+    GetWindowTextW(window, buffer, 4096);
+    return buffer;
+}
+
+std::wstring class_name(HWND window)
+{
+    wchar_t buffer[256] = {};
+    GetClassNameW(window, buffer, 256);
+    return buffer;
+}
+
+class Ctranscript {
+public:
+    explicit Ctranscript(const std::wstring& path) : file_(_wfopen(path.c_str(), L"wb")) {}
+    ~Ctranscript()
+    {
+        if (file_)
+            fclose(file_);
+    }
+    void line(const std::string& text)
+    {
+        if (!file_)
+            return;
+        fputs(text.c_str(), file_);
+        fputc('\n', file_);
+        fflush(file_);
+    }
+
+private:
+    FILE* file_;
+};
+
+// A BMP of the whole screen.
+void save_screen(const std::wstring& path)
+{
+    const HDC screen = GetDC(nullptr);
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    const HDC memory = CreateCompatibleDC(screen);
+    const HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    const HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    SelectObject(memory, old);
+
+    BITMAPINFOHEADER info = {};
+    info.biSize = sizeof info;
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biCompression = BI_RGB;
+    const DWORD row = ((width * 3 + 3) / 4) * 4;
+    std::vector<unsigned char> pixels(row * height);
+    GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info),
+              DIB_RGB_COLORS);
+
+    BITMAPFILEHEADER header = {};
+    header.bfType = 0x4D42;
+    header.bfOffBits = sizeof header + sizeof info;
+    header.bfSize = header.bfOffBits + static_cast<DWORD>(pixels.size());
+    if (FILE* file = _wfopen(path.c_str(), L"wb")) {
+        fwrite(&header, sizeof header, 1, file);
+        fwrite(&info, sizeof info, 1, file);
+        fwrite(pixels.data(), 1, pixels.size(), file);
+        fclose(file);
+    }
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+}
+
+struct Cfound {
+    DWORD process_id;
+    std::vector<HWND> boxes;
+    HWND dialog = nullptr;
+};
+
+BOOL CALLBACK collect_window(HWND window, LPARAM parameter)
+{
+    Cfound& found = *reinterpret_cast<Cfound*>(parameter);
+    DWORD owner_process = 0;
+    GetWindowThreadProcessId(window, &owner_process);
+    if (owner_process != found.process_id || class_name(window) != L"#32770")
+        return TRUE;
+    if (GetDlgItem(window, 0xFFFF) && IsWindowVisible(window))
+        found.boxes.push_back(window);
+    else if (GetDlgItem(window, 1001))
+        found.dialog = window;
+    return TRUE;
+}
+
+struct Cbutton {
+    int id;
+    std::wstring text;
+    bool is_default;
+};
+
+BOOL CALLBACK collect_button(HWND window, LPARAM parameter)
+{
+    if (class_name(window) == L"Button") {
+        const LONG style = GetWindowLongW(window, GWL_STYLE);
+        reinterpret_cast<std::vector<Cbutton>*>(parameter)->push_back(
+            {GetDlgCtrlID(window), window_text(window), (style & 0x0F) == BS_DEFPUSHBUTTON});
+    }
+    return TRUE;
+}
+
+class Cwatcher {
+public:
+    Cwatcher(const Coptions& options, DWORD process_id)
+        : options_(options), transcript_(options.transcript), process_id_(process_id)
+    {
+    }
+
+    void look()
+    {
+        Cfound found{process_id_, {}, nullptr};
+        EnumWindows(collect_window, reinterpret_cast<LPARAM>(&found));
+        watch_dialog(found.dialog);
+        for (HWND box : found.boxes) {
+            if (answered_.insert(box).second)
+                answer(box, found.dialog);
+        }
+    }
+
+    void finish(const std::string& last_line) { transcript_.line(last_line); }
+
+private:
+    void shot(const wchar_t* what)
+    {
+        if (options_.shots.empty())
+            return;
+        wchar_t name[64];
+        swprintf(name, 64, L"\\%02d-%ls.bmp", ++shot_count_, what);
+        save_screen(options_.shots + name);
+    }
+
+    void watch_dialog(HWND dialog)
+    {
+        if (!dialog || !IsWindowVisible(dialog))
+            return;
+        const std::wstring text = window_text(GetDlgItem(dialog, 1001));
+        if (dialog == last_dialog_ && text == last_dialog_text_)
+            return;
+        last_dialog_ = dialog;
+        last_dialog_text_ = text;
+        transcript_.line("{\"event\":\"dialog\",\"caption\":" + json_string(window_text(dialog)) +
+                         ",\"text\":" + json_string(text) + "}");
+        if (text.empty() || text == L"スタティック")
+            return;
+        if (++dialog_files_ == 1)
+            shot(L"progress");
+        if (dialog_files_ == options_.close_dialog_at)
+            PostMessageW(dialog, WM_CLOSE, 0, 0);
+    }
+
+    void answer(HWND box, HWND dialog)
+    {
+        std::vector<Cbutton> buttons;
+        EnumChildWindows(box, collect_button, reinterpret_cast<LPARAM>(&buttons));
+        std::string line = "{\"event\":\"box\",\"caption\":" + json_string(window_text(box)) +
+                           ",\"text\":" + json_string(window_text(GetDlgItem(box, 0xFFFF))) +
+                           ",\"buttons\":[";
+        int default_id = 0;
+        bool has_yes = false;
+        for (size_t i = 0; i < buttons.size(); ++i) {
+            line += (i ? "," : "") + std::to_string(buttons[i].id);
+            if (buttons[i].is_default)
+                default_id = buttons[i].id;
+            has_yes = has_yes || buttons[i].id == IDYES;
+        }
+        const bool dialog_visible = dialog && IsWindowVisible(dialog);
+        line += "],\"default\":" + std::to_string(default_id) +
+                ",\"dialog\":" + (dialog_visible ? "true" : "false") + "}";
+        transcript_.line(line);
+        shot(has_yes ? L"question" : L"box");
+
+        int reply = IDOK;
+        if (has_yes) {
+            reply = IDNO;
+            if (next_answer_ < options_.answers.size())
+                reply = options_.answers[next_answer_++] == L"yes" ? IDYES : IDNO;
+        }
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(reply, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(box, reply)));
+    }
+
+    const Coptions& options_;
+    Ctranscript transcript_;
+    DWORD process_id_;
+    std::set<HWND> answered_;
+    size_t next_answer_ = 0;
+    HWND last_dialog_ = nullptr;
+    std::wstring last_dialog_text_;
+    int dialog_files_ = 0;
+    int shot_count_ = 0;
+};
+
+bool parse(int argc, wchar_t** argv, Coptions& options)
+{
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::wstring key = argv[i];
+        const std::wstring value = argv[i + 1];
+        if (key == L"--exe")
+            options.exe = value;
+        else if (key == L"--cwd")
+            options.cwd = value;
+        else if (key == L"--transcript")
+            options.transcript = value;
+        else if (key == L"--answer")
+            options.answers.push_back(value);
+        else if (key == L"--shots")
+            options.shots = value;
+        else if (key == L"--close-dialog-at")
+            options.close_dialog_at = _wtoi(value.c_str());
+        else if (key == L"--timeout")
+            options.timeout_seconds = _wtoi(value.c_str());
+        else
+            return false;
+    }
+    return !options.exe.empty() && !options.transcript.empty();
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    Coptions options;
+    if (!parse(argc, argv, options)) {
+        fwprintf(stderr, L"usage: watcher --exe PATH --transcript FILE [--cwd DIR] "
+                         L"[--answer yes|no]... [--shots DIR] [--close-dialog-at N] "
+                         L"[--timeout S]\n");
+        return 2;
+    }
+    std::wstring command_line = L"\"" + options.exe + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(options.exe.c_str(), &command_line[0], nullptr, nullptr, FALSE, 0,
+                        nullptr, options.cwd.empty() ? nullptr : options.cwd.c_str(), &startup,
+                        &process)) {
+        fwprintf(stderr, L"cannot start %ls (error %lu)\n", options.exe.c_str(), GetLastError());
+        return 3;
+    }
+    Cwatcher watcher(options, process.dwProcessId);
+    const ULONGLONG deadline = GetTickCount64() + options.timeout_seconds * 1000ULL;
+    for (;;) {
+        watcher.look();
+        if (WaitForSingleObject(process.hProcess, 5) == WAIT_OBJECT_0)
+            break;
+        if (GetTickCount64() > deadline) {
+            watcher.finish("{\"event\":\"timeout\"}");
+            TerminateProcess(process.hProcess, 99);
+            return 4;
+        }
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    watcher.finish("{\"event\":\"exit\",\"code\":" + std::to_string(code) + "}");
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return 0;
+}
