@@ -1,0 +1,23 @@
+#pragma once
+// Text files in the system's ANSI code page, read as lines of wide text, and the
+// conversions between that code page and wide strings.
+
+#include <string>
+#include <vector>
+
+// Empties `lines`, then reads the file in text mode and appends its lines (without
+// their line feeds). False when the file cannot be opened; `lines` stays empty.
+bool read_text_lines(const std::wstring& path, std::vector<std::wstring>& lines);
+
+// The whole file, read in text mode ("rt": CR LF folded to LF, 0x1A ends the
+// data) and converted from the ANSI code page. False when it cannot be opened.
+bool read_text_file(const std::wstring& path, std::wstring& text);
+
+// Appends the lines of `text` to `lines`: N line feeds give N + 1 lines.
+void split_lines(const std::wstring& text, std::vector<std::wstring>& lines);
+
+// CP_ACP to wide; the conversion ends at the first zero byte.
+std::wstring ansi_to_wide(const char* bytes, int count);
+
+// Wide to CP_ACP; the conversion ends at the first zero character.
+std::string wide_to_ansi(const std::wstring& text);

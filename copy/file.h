@@ -1,0 +1,32 @@
+#pragma once
+// File and folder primitives: an owning C run-time stream that knows its file's
+// size, and the creation of the folders of a path.
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+// Owner of at most one open stream. `stream` null implies `size` 0. The stream is
+// closed on destruction, on a new open, and on close().
+class Cfile {
+public:
+    Cfile() = default;
+    ~Cfile() { close(); }
+    Cfile(const Cfile&) = delete;
+    Cfile& operator=(const Cfile&) = delete;
+
+    // Opens with _wfopen_s ("rb", "wb", "rt"...) and measures the file. Whatever
+    // was open before is closed first, even when the new open fails.
+    bool open(const std::wstring& path, const std::wstring& mode);
+    void close();
+
+    FILE* stream = nullptr;
+    std::int64_t size = 0;  // bytes, taken when the file was opened
+};
+
+// Makes sure every folder of `path` before its last '\' exists (the path of a
+// file gives the file's folder). True for an empty path.
+bool create_path_folders(const std::wstring& path);
+
+// Makes sure the folder `path` itself, and every folder above it, exists.
+bool create_folder(const std::wstring& path);
