@@ -4,6 +4,8 @@
 
 #include "app/app_info.h"
 #include "app/update_info.h"
+#include "copy/update_process_dialog.h"
 
+Cupdate_process_dialog update_process_dialog;
 Cupdate_info update_info;
 Capp_info app_info;
