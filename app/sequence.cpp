@@ -3,13 +3,21 @@
 #include "app/message_box.h"
 #include "app/messages.h"
 #include "app/update_info.h"
+#include "config/checks.h"
 #include "config/update_ini.h"
+#include "install/destination.h"
+#include "install/registry.h"
 
 const std::vector<Cupdate_step>& update_steps()
 {
     static const std::vector<Cupdate_step> steps = {
         reset_update_info,
         read_update_ini,
+        check_reg_path_and_title,
+        check_copy_sources,
+        read_install_record,
+        check_destination,
+        confirm_update,
     };
     return steps;
 }

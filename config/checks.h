@@ -1,0 +1,19 @@
+#pragma once
+// The checks of what update.ini gave, run before the registry is looked at.
+
+#include <string>
+
+// A step of the update: #REG_PATH and #GAME_TITLE are both given (not empty).
+bool check_reg_path_and_title();
+
+// A step of the update: the source folder exists, and every copy entry is given,
+// stays inside it (no "..", no leading separator, no drive or stream ':') and
+// names something that exists there.
+bool check_copy_sources();
+
+// printf-style formatting into a buffer of 1024 wide characters; a longer result
+// is cut to its first 1023.
+std::wstring format_wide(const wchar_t* pattern, ...);
+
+// True when the copy entry could reach outside the folder it is joined to.
+bool is_unsafe_copy_entry(const std::wstring& entry);

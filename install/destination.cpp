@@ -1,0 +1,56 @@
+#include "install/destination.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/messages.h"
+#include "app/sequence.h"
+#include "app/update_info.h"
+
+namespace {
+
+const wchar_t* const engine_file = L"\\VellocEngine.exe";
+const wchar_t* const full_setup = L"full";
+
+DWORD attributes_of(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str());
+}
+
+bool is_folder(const std::wstring& path)
+{
+    const DWORD attributes = attributes_of(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Read-only, hidden or system files count as well.
+bool is_file(const std::wstring& path)
+{
+    const DWORD attributes = attributes_of(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+}  // namespace
+
+bool check_destination()
+{
+    update_info.dest_dir = update_info.exe_dir;
+    if (!is_folder(update_info.dest_dir))
+        return fail_update(msg::destination_missing(update_info.dest_dir));
+    if (!is_file(update_info.dest_dir + engine_file))
+        return fail_update(msg::engine_missing);
+    // Only a full setup can take the update; the setup type is compared exactly.
+    if (update_info.dat_setup != full_setup)
+        return fail_update(msg::setup_not_full);
+    return true;
+}
+
+bool confirm_update()
+{
+    if (ask_yes_no(msg::confirm_overwrite(update_info.dest_dir)) == IDNO) {
+        show_information(msg::update_cancelled);
+        return false;
+    }
+    return true;
+}
