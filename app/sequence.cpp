@@ -5,6 +5,7 @@
 #include "app/update_info.h"
 #include "config/checks.h"
 #include "config/update_ini.h"
+#include "copy/update_run.h"
 #include "install/destination.h"
 #include "install/registry.h"
 
@@ -18,6 +19,7 @@ const std::vector<Cupdate_step>& update_steps()
         read_install_record,
         check_destination,
         confirm_update,
+        run_update,
     };
     return steps;
 }

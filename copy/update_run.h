@@ -1,0 +1,11 @@
+#pragma once
+// The update proper: the progress dialog around the listing and copying of every
+// #COPY_FILE entry from source_dir to dest_dir.
+
+// A step of the update sequence: shows the progress dialog, runs update_process,
+// removes the dialog. True when every file was copied.
+bool run_update();
+
+// Lists what every entry stands for, adds up the bytes, then copies entry by
+// entry, file by file, stopping at the first file that fails.
+bool update_process();
