@@ -1,0 +1,20 @@
+#pragma once
+// Real toolkit windows in a test exe: the progress dialog's template (linked into
+// every test exe), its progress bar class, and a clean message queue between tests.
+
+#include <windows.h>
+
+#include <string>
+
+// Points app_info.instance at the test exe, which holds dialog template 101, and
+// registers the progress bar class once. Call it before creating a dialog.
+void prepare_toolkit_windows();
+
+// Removes and dispatches every waiting message; a WM_QUIT among them is dropped.
+void drain_messages();
+
+// The folder for pictures of test windows (UPDATER_TEST_ARTIFACTS); empty when unset.
+std::wstring test_artifacts_folder();
+
+// Saves the screen's pixels inside `area` (screen coordinates) as a 24-bit BMP.
+bool save_screen_area(const RECT& area, const std::wstring& path);
