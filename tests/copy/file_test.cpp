@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "copy/file.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+TEST(Cfile, measures_the_file_on_open)
+{
+    Ctemp_folder folder;
+    write_file(folder / L"empty.dat", "");
+    write_file(folder / L"ten.dat", "0123456789");
+    Cfile file;
+    ASSERT_TRUE(file.open(folder / L"empty.dat", L"rb"));
+    EXPECT_NE(file.stream, nullptr);
+    EXPECT_EQ(file.size, 0);
+    ASSERT_TRUE(file.open(folder / L"ten.dat", L"rb"));
+    EXPECT_EQ(file.size, 10);
+    char first = 0;
+    EXPECT_EQ(fread(&first, 1, 1, file.stream), 1u);  // positioned at the start again
+    EXPECT_EQ(first, '0');
+}
+
+TEST(Cfile, write_mode_truncates_an_existing_file)
+{
+    Ctemp_folder folder;
+    write_file(folder / L"old.dat", "old contents");
+    {
+        Cfile file;
+        ASSERT_TRUE(file.open(folder / L"old.dat", L"wb"));
+        EXPECT_EQ(file.size, 0);
+    }
+    EXPECT_EQ(read_file(folder / L"old.dat"), "");
+}
+
+TEST(Cfile, a_failed_open_closes_what_was_open)
+{
+    Ctemp_folder folder;
+    write_file(folder / L"a.dat", "abc");
+    Cfile file;
+    ASSERT_TRUE(file.open(folder / L"a.dat", L"rb"));
+    EXPECT_FALSE(file.open(folder / L"missing.dat", L"rb"));
+    EXPECT_EQ(file.stream, nullptr);
+    EXPECT_EQ(file.size, 0);
+    // Nothing holds a.dat any more.
+    EXPECT_TRUE(DeleteFileW((folder / L"a.dat").c_str()));
+    file.close();
+    file.close();
+    EXPECT_EQ(file.stream, nullptr);
+}
+
+TEST(Cfile, the_stream_is_closed_when_the_object_goes)
+{
+    Ctemp_folder folder;
+    {
+        Cfile file;
+        ASSERT_TRUE(file.open(folder / L"new.dat", L"wb"));
+        fwrite("xyz", 1, 3, file.stream);
+    }
+    EXPECT_EQ(read_file(folder / L"new.dat"), "xyz");  // flushed
+    EXPECT_TRUE(DeleteFileW((folder / L"new.dat").c_str()));
+}
+
+TEST(Folders, create_path_folders_stops_at_the_last_separator)
+{
+    Ctemp_folder folder;
+    EXPECT_TRUE(create_path_folders(folder / L"a\\b\\file.dat"));
+    EXPECT_TRUE(folder_exists(folder / L"a\\b"));
+    EXPECT_FALSE(file_exists(folder / L"a\\b\\file.dat"));
+    EXPECT_FALSE(folder_exists(folder / L"a\\b\\file.dat"));
+    EXPECT_TRUE(create_path_folders(folder / L"c\\d\\"));
+    EXPECT_TRUE(folder_exists(folder / L"c\\d"));
+    EXPECT_TRUE(create_path_folders(folder / L"c\\d\\"));  // existing folders are fine
+}
+
+TEST(Folders, create_folder_makes_the_folder_itself)
+{
+    Ctemp_folder folder;
+    for (const wchar_t* relative : {L"x\\y", L"p\\q\\", L"ゲーム\\ソ表予"}) {
+        EXPECT_TRUE(create_folder(folder / relative));
+        EXPECT_TRUE(folder_exists(folder / relative));
+        EXPECT_TRUE(create_folder(folder / relative));
+    }
+}
+
+TEST(Folders, empty_paths_are_fine_and_touch_nothing)
+{
+    EXPECT_TRUE(create_path_folders(L""));
+    EXPECT_TRUE(create_folder(L""));
+}
+
+}  // namespace
