@@ -33,20 +33,6 @@ protected:
     ruko::Cdialog dialog_;
 };
 
-TEST(ControlDefaults, AnchorSevenAndTheStaticsClassName)
-{
-    const Ccontrol control;
-    const Cc_static text;
-    const Cc_progress bar;
-    EXPECT_EQ(control.anchor, 7);
-    EXPECT_EQ(text.anchor, 7);
-    EXPECT_EQ(bar.anchor, 7);
-    EXPECT_EQ(control.class_name, L"");
-    EXPECT_EQ(text.class_name, L"Static");
-    EXPECT_EQ(bar.class_name, L"");
-    EXPECT_EQ(bar.hwnd, nullptr);
-}
-
 TEST_F(Controls, BindItemResetsNameAndAnchorAndListsTheControl)
 {
     Cc_static text;

@@ -119,16 +119,6 @@ TEST_F(WindowBase, AttachSubclassesAPlainWindowAndDetachGivesItsProcedureBack)
     EXPECT_EQ(GetPropW(h, L"this"), nullptr);
 }
 
-TEST_F(WindowBase, AttachWithoutWindowChangesNothing)
-{
-    Cwindow_base object;
-    object.rect_in_parent = RECT{1, 2, 3, 4};
-    EXPECT_FALSE(object.attach(nullptr));
-    EXPECT_EQ(object.hwnd, nullptr);
-    EXPECT_EQ(object.prev_proc, nullptr);
-    EXPECT_EQ(object.rect_in_parent.right, 3);
-}
-
 TEST_F(WindowBase, DestroyedObjectLeavesItsWindowAliveWithItsOwnProcedure)
 {
     const HWND h = keep(make_window(counting_class));
@@ -294,30 +284,6 @@ TEST_F(WindowBase, SetTextWritesOnlyATextThatDiffers)
     object.set_text(long_text);
     EXPECT_EQ(settext_count, 5);
     EXPECT_EQ(object.get_text(), std::wstring(1023, L'a'));
-}
-
-TEST_F(WindowBase, WindowOperationsWithoutWindowDoNothing)
-{
-    Cwindow_base object;
-    object.set_text(L"x");
-    object.show(true);
-    object.destroy();
-    object.detach();
-    EXPECT_EQ(object.get_text(), L"");
-    EXPECT_EQ(object.window_proc(WM_CLOSE, 0, 0), 0);
-}
-
-TEST_F(WindowBase, ShowSwitchesVisibilityOnlyWhenNeeded)
-{
-    const HWND h = keep(make_window(counting_class));
-    Cwindow_base object;
-    object.attach(h);
-    object.show(true);
-    EXPECT_TRUE(IsWindowVisible(h));
-    object.show(true);
-    EXPECT_TRUE(IsWindowVisible(h));
-    object.show(false);
-    EXPECT_FALSE(IsWindowVisible(h));
 }
 
 }  // namespace
