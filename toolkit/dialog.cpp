@@ -92,7 +92,7 @@ bool pump_messages()
             app_info.quit_received = true;
             return false;
         }
-        if (got == -1)
+        if (got == -1)  // no message after all; the caller pumps again later
             return true;
         route_message(message);
     }
