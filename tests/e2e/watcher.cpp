@@ -9,11 +9,13 @@
 //   {"event":"box","caption":..,"text":..,"buttons":[..],"default":ID,"dialog":..}
 //   {"event":"dialog","caption":..,"text":..}   the progress dialog, each new text
 //   {"event":"exit","code":N}                   or {"event":"timeout"}
-// With --shots, a BMP of the screen is saved when each box and each new dialog text
-// appears. With --close-dialog-at N, the progress dialog is sent WM_CLOSE once it
-// shows its N-th file.
+// With --shots, a BMP of the screen is saved when each box appears, and once while
+// the progress dialog is copying (its current-file bar past 20 %). With
+// --close-dialog-at N, the progress dialog is sent WM_CLOSE once it shows its N-th
+// file.
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <set>
@@ -182,6 +184,7 @@ public:
         Cfound found{process_id_, {}, nullptr};
         EnumWindows(collect_window, reinterpret_cast<LPARAM>(&found));
         watch_dialog(found.dialog);
+        shoot_progress(found.dialog);
         for (HWND box : found.boxes) {
             if (answered_.insert(box).second)
                 answer(box, found.dialog);
@@ -213,10 +216,23 @@ private:
                          ",\"text\":" + json_string(text) + "}");
         if (text.empty() || text == L"スタティック")
             return;
-        if (++dialog_files_ == 1)
-            shot(L"progress");
-        if (dialog_files_ == options_.close_dialog_at)
+        if (++dialog_files_ == options_.close_dialog_at)
             PostMessageW(dialog, WM_CLOSE, 0, 0);
+    }
+
+    // The progress shot is taken once the current-file bar has moved, so that the
+    // dialog has been painted and both bars show something.
+    void shoot_progress(HWND dialog)
+    {
+        if (progress_shot_ || options_.shots.empty() || !dialog || !IsWindowVisible(dialog))
+            return;
+        DWORD_PTR position = 0;
+        if (!SendMessageTimeoutW(GetDlgItem(dialog, 1003), PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG,
+                                 200, &position) ||
+            position < 200)
+            return;
+        progress_shot_ = true;
+        shot(L"progress");
     }
 
     void answer(HWND box, HWND dialog)
@@ -259,6 +275,7 @@ private:
     std::wstring last_dialog_text_;
     int dialog_files_ = 0;
     int shot_count_ = 0;
+    bool progress_shot_ = false;
 };
 
 bool parse(int argc, wchar_t** argv, Coptions& options)
