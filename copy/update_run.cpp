@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -89,6 +90,15 @@ bool copy_entry(Ccopier& copier, const std::wstring& entry, const Cfile_list& li
     return true;
 }
 
+// An entry may be written with '/' between its folders, which Windows accepts as a
+// separator; the copy works with '\' only, so that the folders of the destination
+// are made level by level and the dialog shows one kind of path.
+std::wstring with_backslashes(std::wstring entry)
+{
+    std::replace(entry.begin(), entry.end(), L'/', L'\\');
+    return entry;
+}
+
 }  // namespace
 
 bool run_update()
@@ -112,7 +122,9 @@ bool run_update()
 
 bool update_process()
 {
-    const std::vector<std::wstring>& entries = update_info.copy_files;
+    std::vector<std::wstring> entries;
+    for (const std::wstring& entry : update_info.copy_files)
+        entries.push_back(with_backslashes(entry));
     std::vector<Cfile_list> lists(entries.size());
 
     std::uint64_t run_total = 0;

@@ -164,6 +164,24 @@ TEST_F(Update_run, FileEntryWithAFolderPartLandsAtItsRelativePath)
     EXPECT_EQ(recorder.texts(), (std::vector<std::wstring>{L"sub\\FILE.DAT", L"a\\b\\c.txt"}));
 }
 
+// Windows takes '/' between folders too; the copy makes the folders all the same.
+TEST_F(Update_run, EntriesWrittenWithSlashesLandWhereBackslashesWould)
+{
+    give({{L"sub\\deep\\file.dat", "file"}, {L"data\\bg\\title.png", "png"}});
+    entries({L"sub/deep/file.dat", L"data/bg"});
+    open_dialog();
+    Cdialog_recorder recorder;
+
+    EXPECT_TRUE(update_process());
+
+    EXPECT_EQ(installed(), (std::vector<std::wstring>{L"data\\", L"data\\bg\\",
+                                                      L"data\\bg\\title.png", L"sub\\",
+                                                      L"sub\\deep\\", L"sub\\deep\\file.dat"}));
+    EXPECT_EQ(recorder.texts(),
+              (std::vector<std::wstring>{L"sub\\deep\\file.dat", L"data\\bg\\title.png"}));
+    EXPECT_TRUE(boxes_.shown().empty());
+}
+
 TEST_F(Update_run, EmptyListShowsAndRemovesTheDialogAndSucceeds)
 {
     entries({});
