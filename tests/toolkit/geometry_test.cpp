@@ -119,14 +119,6 @@ RECT moved_to(const Csnap_drag& drag, LONG left, LONG top)
     return snap_candidate(drag, RECT{-999, -999, 0, 0}, POINT{left + 30, top + 10});
 }
 
-TEST(Snap, MoveDragFollowsTheCursorWithItsOffset)
-{
-    const Csnap_drag drag = moving_drag();
-    EXPECT_EQ(snap_mode_moving, drag.mode);
-    EXPECT_TRUE(drag.left && drag.right && drag.top && drag.bottom);
-    EXPECT_RECT((RECT{500, 400, 700, 550}), moved_to(drag, 500, 400));
-}
-
 struct Csnap_case {
     const char* what;
     LONG left;           // where the moved window's left edge is dragged
@@ -214,8 +206,7 @@ TEST(Snap, LaterWindowOverwritesEarlierOnItsAxis)
     EXPECT_EQ(90, snapped.top);
 }
 
-// Sizing by the bottom-right corner of a window at {400, 300, 600, 450}; the drag
-// began with the cursor 4 pixels inside that corner.
+// A size loop of window 1 by `edge`, begun with the cursor at `cursor`.
 Csnap_drag sizing_drag(WPARAM edge, const RECT& start, POINT cursor)
 {
     Csnap_drag drag;

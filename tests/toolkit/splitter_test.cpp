@@ -168,16 +168,6 @@ TEST(Splitter, HalfRatioClampsToTheMinimum)
     EXPECT_EQ(50000, s.ratio);
 }
 
-TEST(Splitter, FirstMeasureKeepsThePositionFound)
-{
-    Csplitter s;
-    s.vertical = true;
-    const Clayout l = vertical_layout(30);
-    ASSERT_TRUE(remeasure_splitter(s, l.first, l.second, l.client_width));
-    EXPECT_EQ(100, s.position);
-    EXPECT_EQ(MulDiv(100000, 100, 340), s.ratio);
-}
-
 TEST(Splitter, FailedRemeasureKeepsTheRatio)
 {
     Csplitter s = measured_vertical();
@@ -211,41 +201,6 @@ TEST(Splitter, BarContainsItsInsideOnly)
         EXPECT_EQ(c.inside, bar_contains(bar, c.p));
     }
     EXPECT_FALSE(bar_contains(RECT{}, POINT{0, 0}));
-}
-
-TEST(Splitter, PlacingMovesOnlyTheEdgesFacingTheBar)
-{
-    const RECT left = placed_first_rect(RECT{10, 10, 100, 200}, 150, true);
-    EXPECT_EQ(10, left.left);
-    EXPECT_EQ(150, left.right);
-    EXPECT_EQ(200, left.bottom);
-    const RECT right = placed_second_rect(RECT{110, 10, 300, 100}, 150, 10, true);
-    EXPECT_EQ(160, right.left);
-    EXPECT_EQ(300, right.right);
-    const RECT below = placed_second_rect(RECT{0, 130, 100, 300}, 150, 10, false);
-    EXPECT_EQ(160, below.top);
-    EXPECT_EQ(300, below.bottom);
-}
-
-TEST(Splitter, ResetForgetsEverySplitter)
-{
-    Csplitter a;
-    a.vertical = true;
-    a.valid = true;
-    a.ratio = 300;
-    a.names[0] = L"left";
-    a.groups[0].push_back(nullptr);
-    Csplitter_manager m;
-    m.add(&a);
-    m.dragging = &a;
-    m.reset();
-    EXPECT_TRUE(m.splitters.empty());
-    EXPECT_EQ(nullptr, m.dragging);
-    EXPECT_FALSE(a.vertical);
-    EXPECT_FALSE(a.valid);
-    EXPECT_EQ(-1, a.ratio);
-    EXPECT_TRUE(a.names[0].empty());
-    EXPECT_TRUE(a.groups[0].empty());
 }
 
 }  // namespace
