@@ -218,6 +218,15 @@ def check(name, out_dir, scenario, transcript, calls, world, install_dir, before
     return problems
 
 
+def limit_file_size(command, scenario):
+    """With "file_size_limit_kb": N, no file can grow past N KiB: writes beyond fail
+    as on a full disk (SIGXFSZ is ignored, so the writer sees the error)."""
+    limit = scenario.get("file_size_limit_kb")
+    if not limit:
+        return command
+    return ["bash", "-c", "trap '' XFSZ; ulimit -f %d; exec \"$@\"" % int(limit), "bash"] + command
+
+
 def run_scenario(name, build_dir, out_root, shots, scenarios=SCENARIOS, interactive=False):
     with open(os.path.join(scenarios, name, "scenario.json"), encoding="utf-8") as f:
         scenario = json.load(f)
@@ -282,8 +291,8 @@ def run_scenario(name, build_dir, out_root, shots, scenarios=SCENARIOS, interact
     relay_log = os.path.join(out_dir, "relay.log")
     with open(relay_log, "wb") as err, open(os.path.join(out_dir, "watcher.out"), "wb") as out:
         started = time.time()
-        code = subprocess.call(["wine"] + args, stdout=out, stderr=err,
-                               stdin=subprocess.DEVNULL, env=env)
+        code = subprocess.call(limit_file_size(["wine"] + args, scenario), stdout=out,
+                               stderr=err, stdin=subprocess.DEVNULL, env=env)
         elapsed = time.time() - started
 
     transcript = []
