@@ -325,7 +325,7 @@ def run_scenario(name, build_dir, out_root, shots, scenarios=SCENARIOS, interact
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--build-dir", default=os.path.join(ROOT, "build", "x64"))
-    parser.add_argument("--out", default=os.path.join(ROOT, "test-out", "e2e"))
+    parser.add_argument("--out", help="where results go (default: BUILD_DIR/e2e-out)")
     parser.add_argument("--shots", action="store_true", help="save screenshots")
     parser.add_argument("--scenarios-dir", default=SCENARIOS)
     parser.add_argument("--interactive", action="store_true",
@@ -333,9 +333,10 @@ def main():
     parser.add_argument("names", nargs="*", help="scenarios (all when none)")
     args = parser.parse_args()
     names = args.names or sorted(os.listdir(args.scenarios_dir))
+    out = args.out or os.path.join(os.path.abspath(args.build_dir), "e2e-out")
     failed = 0
     for name in names:
-        problems, elapsed = run_scenario(name, os.path.abspath(args.build_dir), args.out,
+        problems, elapsed = run_scenario(name, os.path.abspath(args.build_dir), out,
                                          args.shots, args.scenarios_dir, args.interactive)
         status = "ok" if not problems else "FAILED"
         print("%-50s %s (%.1f s)" % (name, status, elapsed))
