@@ -128,8 +128,13 @@ def kill_wine():
 
 def run_wine(args, log, env=None):
     with open(log, "ab") as out:
-        return subprocess.call(["wine"] + args, stdout=out, stderr=out,
-                               stdin=subprocess.DEVNULL, env=env)
+        for attempt in range(2):
+            try:
+                return subprocess.call(["wine"] + args, stdout=out, stderr=out,
+                                       stdin=subprocess.DEVNULL, env=env, timeout=60)
+            except subprocess.TimeoutExpired:
+                kill_wine()
+        return None
 
 
 def reg_file_text(lines):
