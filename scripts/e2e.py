@@ -162,7 +162,9 @@ def write_registry(key, values, out_dir):
 
 
 RELAY_CALL = re.compile(
-    r'Call user32\.MessageBoxW\(([0-9a-fA-F]+),[0-9a-fA-F]+ L"(.*?)",[0-9a-fA-F]+ L"(.*?)",([0-9a-fA-F]+)\)')
+    # A long string ends in "... in the trace: Wine shows only its beginning.
+    r'Call user32\.MessageBoxW\(([0-9a-fA-F]+),[0-9a-fA-F]+ L"(.*?)"(?:\.\.\.)?,'
+    r'[0-9a-fA-F]+ L"(.*?)"(?:\.\.\.)?,([0-9a-fA-F]+)\)')
 
 
 def unescape_relay(text):
