@@ -126,6 +126,18 @@ def kill_wine():
     time.sleep(0.5)
 
 
+def end_wine():
+    """Ends this prefix's Wine after a scenario, so that each scenario starts with a
+    fresh server and no scenario inherits what another left behind."""
+    try:
+        subprocess.call(["wineserver", "-k"], stdout=subprocess.DEVNULL,
+                        stderr=subprocess.DEVNULL, timeout=10)
+        subprocess.call(["wineserver", "-w"], stdout=subprocess.DEVNULL,
+                        stderr=subprocess.DEVNULL, timeout=10)
+    except subprocess.TimeoutExpired:
+        kill_wine()
+
+
 def run_wine(args, log, env=None):
     with open(log, "ab") as out:
         for attempt in range(2):
@@ -345,6 +357,7 @@ def run_scenario(name, build_dir, out_root, shots, scenarios=SCENARIOS, interact
         subprocess.call(["chattr", "-i", os.path.join(world, *rel.split("/"))])
     if record is not None:
         write_registry(reg_key, None, out_dir)
+    end_wine()
     if shots:
         for shot in sorted(os.listdir(os.path.join(out_dir, "shots"))):
             if shot.endswith(".bmp"):
