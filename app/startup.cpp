@@ -89,6 +89,7 @@ int run_updater(HINSTANCE instance, const wchar_t* command_line)
     if (!riched) {
         message_box(app_info.main_window, msg::riched_missing, msg::startup_caption,
                     MB_OK | MB_ICONWARNING);
+        CoUninitialize();
         return 0;
     }
     start_update();
