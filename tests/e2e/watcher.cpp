@@ -2,13 +2,16 @@
 // records caption, text and buttons, answers it, and writes a transcript.
 //
 //   watcher --exe PATH --cwd DIR --transcript FILE [--answer yes|no]...
-//           [--shots DIR] [--close-dialog-at N] [--timeout SECONDS]
+//           [--shots DIR] [--close-dialog-at N] [--timeout SECONDS] [--args TEXT]
+//           [--poll-ms MS]
 //
 // Message boxes with Yes/No take the next scripted answer (No when the script is
 // out); boxes with OK get OK. The transcript is UTF-8, one JSON object a line:
 //   {"event":"box","caption":..,"text":..,"buttons":[..],"default":ID,"dialog":..}
 //   {"event":"dialog","caption":..,"text":..}   the progress dialog, each new text
-//   {"event":"exit","code":N}                   or {"event":"timeout"}
+//   {"event":"exit","code":N,"ms":T}            or {"event":"timeout"}
+// T is the time from the program's start to its exit in milliseconds. --args
+// appends TEXT to the program's command line (the benchmark starts xcopy so).
 // With --shots, a BMP of the screen is saved when each box appears, and once while
 // the progress dialog is copying (its current-file bar past 20 %). With
 // --close-dialog-at N, the progress dialog is sent WM_CLOSE once it shows its N-th
@@ -29,6 +32,8 @@ struct Coptions {
     std::vector<std::wstring> answers;
     int close_dialog_at = 0;
     int timeout_seconds = 120;
+    int poll_ms = 20;  // how often the windows are looked at
+    std::wstring args;  // appended to the command line
 };
 
 std::string utf8(const std::wstring& text)
@@ -295,8 +300,12 @@ bool parse(int argc, wchar_t** argv, Coptions& options)
             options.shots = value;
         else if (key == L"--close-dialog-at")
             options.close_dialog_at = _wtoi(value.c_str());
+        else if (key == L"--poll-ms")
+            options.poll_ms = _wtoi(value.c_str());
         else if (key == L"--timeout")
             options.timeout_seconds = _wtoi(value.c_str());
+        else if (key == L"--args")
+            options.args = value;
         else
             return false;
     }
@@ -311,10 +320,15 @@ int wmain(int argc, wchar_t** argv)
     if (!parse(argc, argv, options)) {
         fwprintf(stderr, L"usage: watcher --exe PATH --transcript FILE [--cwd DIR] "
                          L"[--answer yes|no]... [--shots DIR] [--close-dialog-at N] "
-                         L"[--timeout S]\n");
+                         L"[--timeout S] [--args TEXT]\n");
         return 2;
     }
     std::wstring command_line = L"\"" + options.exe + L"\"";
+    if (!options.args.empty())
+        command_line += L" " + options.args;
+    LARGE_INTEGER frequency, started, ended;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&started);
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
@@ -328,7 +342,7 @@ int wmain(int argc, wchar_t** argv)
     const ULONGLONG deadline = GetTickCount64() + options.timeout_seconds * 1000ULL;
     for (;;) {
         watcher.look();
-        if (WaitForSingleObject(process.hProcess, 5) == WAIT_OBJECT_0)
+        if (WaitForSingleObject(process.hProcess, options.poll_ms) == WAIT_OBJECT_0)
             break;
         if (GetTickCount64() > deadline) {
             watcher.finish("{\"event\":\"timeout\"}");
@@ -336,9 +350,12 @@ int wmain(int argc, wchar_t** argv)
             return 4;
         }
     }
+    QueryPerformanceCounter(&ended);
+    const long long ms = (ended.QuadPart - started.QuadPart) * 1000 / frequency.QuadPart;
     DWORD code = 0;
     GetExitCodeProcess(process.hProcess, &code);
-    watcher.finish("{\"event\":\"exit\",\"code\":" + std::to_string(code) + "}");
+    watcher.finish("{\"event\":\"exit\",\"code\":" + std::to_string(code) +
+                   ",\"ms\":" + std::to_string(ms) + "}");
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return 0;
