@@ -28,6 +28,11 @@ mount_rig() {
   as_root chmod 1777 /tmp/.X11-unix
   mountpoint -q "$RIG_ROOT/tmp/.X11-unix" || as_root mount --bind /tmp/.X11-unix "$RIG_ROOT/tmp/.X11-unix"
   as_root mkdir -p "$RIG_ROOT$top"
+  # A checkout removed and made again at the same path leaves a stale mount behind.
+  if mountpoint -q "$RIG_ROOT$top" &&
+     [ "$(stat -c %d:%i "$top")" != "$(stat -c %d:%i "$RIG_ROOT$top" 2>/dev/null)" ]; then
+    as_root umount -l "$RIG_ROOT$top"
+  fi
   mountpoint -q "$RIG_ROOT$top" || as_root mount --bind "$top" "$RIG_ROOT$top"
   as_root cp -L /etc/resolv.conf "$RIG_ROOT/etc/resolv.conf" 2>/dev/null || true
 }
@@ -81,6 +86,6 @@ enter_rig_or_continue() {
   local top
   top=$(cd "$(dirname "$script")/.." && pwd)
   ensure_rig "$top"
-  in_rig "$top" bash "$top/scripts/$(basename "$script")" "$@"
+  in_rig "$top" bash "$(cd "$(dirname "$script")" && pwd)/$(basename "$script")" "$@"
   exit $?
 }
