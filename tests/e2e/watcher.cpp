@@ -25,6 +25,8 @@
 #include <string>
 #include <vector>
 
+#include "support/screen_shot.h"
+
 namespace {
 
 struct Coptions {
@@ -105,40 +107,8 @@ private:
 // A BMP of the whole screen.
 void save_screen(const std::wstring& path)
 {
-    const HDC screen = GetDC(nullptr);
-    const int width = GetSystemMetrics(SM_CXSCREEN);
-    const int height = GetSystemMetrics(SM_CYSCREEN);
-    const HDC memory = CreateCompatibleDC(screen);
-    const HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    const HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
-    SelectObject(memory, old);
-
-    BITMAPINFOHEADER info = {};
-    info.biSize = sizeof info;
-    info.biWidth = width;
-    info.biHeight = height;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    info.biCompression = BI_RGB;
-    const DWORD row = ((width * 3 + 3) / 4) * 4;
-    std::vector<unsigned char> pixels(row * height);
-    GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info),
-              DIB_RGB_COLORS);
-
-    BITMAPFILEHEADER header = {};
-    header.bfType = 0x4D42;
-    header.bfOffBits = sizeof header + sizeof info;
-    header.bfSize = header.bfOffBits + static_cast<DWORD>(pixels.size());
-    if (FILE* file = _wfopen(path.c_str(), L"wb")) {
-        fwrite(&header, sizeof header, 1, file);
-        fwrite(&info, sizeof info, 1, file);
-        fwrite(pixels.data(), 1, pixels.size(), file);
-        fclose(file);
-    }
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    const RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    save_screen_area(screen, path);
 }
 
 struct Cfound {

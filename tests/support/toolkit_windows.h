@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "support/screen_shot.h"
+
 // Points app_info.instance at the test exe, which holds dialog template 101, and
 // registers the progress bar class once. Call it before creating a dialog.
 void prepare_toolkit_windows();
@@ -16,5 +18,3 @@ void drain_messages();
 // The folder for pictures of test windows (UPDATER_TEST_ARTIFACTS); empty when unset.
 std::wstring test_artifacts_folder();
 
-// Saves the screen's pixels inside `area` (screen coordinates) as a 24-bit BMP.
-bool save_screen_area(const RECT& area, const std::wstring& path);
