@@ -1,0 +1,264 @@
+#!/usr/bin/env python3
+"""The copy benchmark: the updater against Wine's xcopy and a native cp -r.
+
+Three trees are made once in /dev/shm/updater-bench (memory, so that the disk does
+not decide) and reached from the Wine prefix through the link drive_c/bench:
+
+  large   4 files of 200 MB
+  small   5,000 files of 4 KB in 20 folders, each with a subfolder
+  mixed   50 files of 5 MB and 2,000 files of 8 KB in 10 folders
+
+For every tree, round after round, the three tools copy the same tree into an empty
+folder, interleaved: the updater (started by the end-to-end watcher, which answers
+its question with Yes; timed by the watcher from process start to exit, success box
+included), xcopy /E /I /Y (started and timed by the watcher the same way) and cp -r
+(timed here). The first round is a warm-up and is not counted. Prints the medians
+and the ratios updater/xcopy and updater/cp.
+
+Run through bench/run, which enters the rig and builds the updater and the watcher.
+"""
+
+import argparse
+import json
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import time
+
+SHM = "/dev/shm/updater-bench"
+TREES = ["large", "small", "mixed"]
+TARGETS = {"small": 1.6, "mixed": 1.8}  # updater / xcopy
+
+
+def drive_c(*parts):
+    return os.path.join(os.environ["WINEPREFIX"], "drive_c", *parts)
+
+
+def win(*parts):
+    return "C:\\bench\\" + "\\".join(parts)
+
+
+def write_files(folder, count, size, seed):
+    os.makedirs(folder, exist_ok=True)
+    block = os.urandom(size) if size <= 65536 else None
+    for i in range(count):
+        with open(os.path.join(folder, "f%04d_%d.dat" % (i, seed)), "wb") as f:
+            if block is not None:
+                f.write(block[i % 7:] + block[:i % 7])
+            else:
+                left = size
+                while left:
+                    n = min(left, 8 << 20)
+                    f.write(os.urandom(n))
+                    left -= n
+
+
+def make_tree(name, root):
+    if name == "large":
+        write_files(root, 4, 200 * 1000 * 1000, 0)
+    elif name == "small":
+        for d in range(20):
+            folder = os.path.join(root, "dir%02d" % d)
+            write_files(folder, 125, 4096, d)
+            write_files(os.path.join(folder, "sub"), 125, 4096, d + 100)
+    elif name == "mixed":
+        for d in range(10):
+            folder = os.path.join(root, "dir%02d" % d)
+            write_files(folder, 5, 5 * 1000 * 1000, d)
+            write_files(os.path.join(folder, "small"), 200, 8192, d + 100)
+
+
+def updater_folder(tree):
+    return os.path.join(SHM, "upd-" + tree)
+
+
+def source_tree(tree):
+    return os.path.join(updater_folder(tree), "gamedata", tree)
+
+
+def prepare_world(build_dir):
+    os.makedirs(SHM, exist_ok=True)
+    link = drive_c("bench")
+    if os.path.islink(link) or os.path.exists(link):
+        if os.path.realpath(link) != SHM:
+            sys.exit("%s exists and is not the bench link" % link)
+    else:
+        os.symlink(SHM, link)
+    lines = ["Windows Registry Editor Version 5.00", ""]
+    for tree in TREES:
+        stamp = os.path.join(updater_folder(tree), ".made")
+        if not os.path.exists(stamp):
+            print("making the %s tree in %s..." % (tree, SHM), flush=True)
+            shutil.rmtree(updater_folder(tree), ignore_errors=True)
+            make_tree(tree, source_tree(tree))
+            open(stamp, "w").close()
+        shutil.copy(os.path.join(build_dir, "updater.exe"), updater_folder(tree))
+        with open(os.path.join(updater_folder(tree), "update.ini"), "wb") as f:
+            f.write(("#REG_PATH = \"UpdaterBench\\\\%s\"\r\n#GAME_TITLE = \"Bench\"\r\n"
+                     "#COPY_FILE = \"%s\"\r\n" % (tree, tree)).encode("ascii"))
+        key = "HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\UpdaterBench\\" + tree
+        game = win("game-" + tree).replace("\\", "\\\\")
+        lines += ["[%s]" % key, '"exe_dir"="%s"' % game, '"dat_dir"="%s"' % game,
+                  '"dat_setup"="full"', ""]
+    reg = os.path.join(SHM, "bench.reg")
+    with open(reg, "wb") as f:
+        f.write(b"\xff\xfe" + "\r\n".join(lines).encode("utf-16-le"))
+    wine(["regedit", "/S", "Z:" + reg.replace("/", "\\")])
+
+
+def wine(args, timeout=None):
+    with open(os.path.join(SHM, "wine.log"), "ab") as log:
+        return subprocess.run(["wine"] + args, stdout=log, stderr=log,
+                              stdin=subprocess.DEVNULL, timeout=timeout).returncode
+
+
+# Now and then Wine's server spins for ever inside a window request (seen here with
+# every program that shows message boxes under the watcher); every Wine process of
+# the prefix then waits on it. Such a run is thrown away: the server is restarted
+# and the run made again.
+RUN_TIMEOUT = 300
+hangs = 0
+
+
+def restart_wineserver():
+    global hangs
+    hangs += 1
+    print("    (Wine's server hung; restarting it and running again)", flush=True)
+    with open(os.path.join(SHM, "wine.log"), "ab") as log:
+        subprocess.call(["wineserver", "-k"], stdout=log, stderr=log)
+        subprocess.call(["wineserver", "-p"], stdout=log, stderr=log)
+
+
+def fresh(folder, engine=False):
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    if engine:
+        with open(os.path.join(folder, "VellocEngine.exe"), "wb") as f:
+            f.write(b"engine")
+
+
+def watched(build_dir, exe, args=None, answers=(), prepare=lambda: None):
+    """Runs exe under the watcher (prepare() before every attempt); returns
+    (seconds, transcript events)."""
+    transcript = os.path.join(SHM, "transcript.jsonl")
+    if os.path.exists(transcript):
+        os.remove(transcript)
+    command = [os.path.join(build_dir, "e2e", "watcher.exe"), "--exe", exe,
+               "--cwd", win(), "--timeout", "900",
+               "--transcript", "Z:" + transcript.replace("/", "\\")]
+    for answer in answers:
+        command += ["--answer", answer]
+    if args:
+        command += ["--args", args]
+    for attempt in range(3):
+        prepare()
+        try:
+            code = wine(command, timeout=RUN_TIMEOUT)
+            break
+        except subprocess.TimeoutExpired:
+            restart_wineserver()
+            if os.path.exists(transcript):
+                os.remove(transcript)
+    else:
+        sys.exit("%s hung three times" % exe)
+    with open(transcript, encoding="utf-8") as f:
+        events = [json.loads(line) for line in f if line.strip()]
+    exits = [e for e in events if e["event"] == "exit"]
+    if code != 0 or not exits:
+        sys.exit("%s did not run to its end: %s" % (exe, events[-1:]))
+    return exits[-1]["ms"] / 1000.0, events
+
+
+def run_updater(build_dir, tree):
+    seconds, events = watched(
+        build_dir, win("upd-" + tree, "updater.exe"), answers=["yes"],
+        prepare=lambda: fresh(os.path.join(SHM, "game-" + tree), engine=True))
+    boxes = [e["text"] for e in events if e["event"] == "box"]
+    if not boxes or boxes[-1] != "アップデートは正常に終了しました。":
+        sys.exit("the updater did not succeed on %s: %s" % (tree, boxes))
+    return seconds
+
+
+def run_xcopy(build_dir, tree):
+    args = "/E /I /Y %s %s" % (win("upd-" + tree, "gamedata", tree), win("xcopy-" + tree, tree))
+    seconds, _ = watched(build_dir, "C:\\windows\\system32\\xcopy.exe", args=args,
+                         prepare=lambda: fresh(os.path.join(SHM, "xcopy-" + tree)))
+    return seconds
+
+
+def run_cp(build_dir, tree):
+    fresh(os.path.join(SHM, "cp-" + tree))
+    started = time.perf_counter()
+    subprocess.check_call(["cp", "-r", source_tree(tree), os.path.join(SHM, "cp-" + tree, tree)])
+    return time.perf_counter() - started
+
+
+TOOLS = [("updater", run_updater), ("xcopy", run_xcopy), ("cp", run_cp)]
+
+
+def same_tree(a, b):
+    return subprocess.call(["diff", "-rq", a, b], stdout=subprocess.DEVNULL) == 0
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("--build-dir", required=True)
+    parser.add_argument("--rounds", type=int, default=5, help="timed rounds (5)")
+    parser.add_argument("--trees", default=",".join(TREES))
+    parser.add_argument("--keep", action="store_true", help="keep the trees in /dev/shm")
+    args = parser.parse_args()
+    build_dir = os.path.abspath(args.build_dir)
+    trees = args.trees.split(",")
+    prepare_world(build_dir)
+
+    times = {(tree, tool): [] for tree in trees for tool, _ in TOOLS}
+    for round_number in range(args.rounds + 1):
+        for tree in trees:
+            for tool, run in TOOLS:
+                seconds = run(build_dir, tree)
+                if round_number > 0:
+                    times[(tree, tool)].append(seconds)
+                print("round %d %-6s %-8s %7.3f s%s" % (round_number, tree, tool, seconds,
+                      "  (warm-up)" if round_number == 0 else ""), flush=True)
+        if round_number == 0:
+            for tree in trees:
+                for tool in ("game-", "xcopy-", "cp-"):
+                    copied = os.path.join(SHM, tool + tree, tree)
+                    if not same_tree(source_tree(tree), copied):
+                        sys.exit("%s did not copy the %s tree whole" % (tool.rstrip("-"), tree))
+
+    print()
+    # Two views of the ratio: of the medians, and the median of the ratios of runs
+    # made side by side in one round (steadier when the machine's load drifts).
+    print("%-6s %9s %9s %9s %14s %11s %12s" % ("tree", "updater", "xcopy", "cp -r",
+                                               "updater/xcopy", "per round", "updater/cp"))
+    failed = False
+    for tree in trees:
+        med = {tool: statistics.median(times[(tree, tool)]) for tool, _ in TOOLS}
+        ratio_x = med["updater"] / med["xcopy"]
+        ratio_c = med["updater"] / med["cp"]
+        paired = statistics.median(u / x for u, x in zip(times[(tree, "updater")],
+                                                         times[(tree, "xcopy")]))
+        target = TARGETS.get(tree)
+        verdict = ""
+        if target:
+            verdict = "  (target <= %.1f: %s)" % (target, "met" if ratio_x <= target else "MISSED")
+            failed |= ratio_x > target
+        print("%-6s %8.3fs %8.3fs %8.3fs %14.2f %11.2f %12.2f%s" % (
+            tree, med["updater"], med["xcopy"], med["cp"], ratio_x, paired, ratio_c, verdict))
+
+    if hangs:
+        print("(%d run(s) made again after Wine's server hung)" % hangs)
+    for tool in ("game-", "xcopy-", "cp-"):
+        for tree in trees:
+            shutil.rmtree(os.path.join(SHM, tool + tree), ignore_errors=True)
+    if not args.keep:
+        shutil.rmtree(SHM, ignore_errors=True)
+        os.remove(drive_c("bench"))
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
