@@ -26,6 +26,7 @@ import re
 import shutil
 import subprocess
 import sys
+import threading
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -147,7 +148,7 @@ def run_wine(args, log, env=None):
         for attempt in range(2):
             try:
                 return subprocess.call(["wine"] + args, stdout=out, stderr=out,
-                                       stdin=subprocess.DEVNULL, env=env, timeout=60)
+                                       stdin=subprocess.DEVNULL, env=env, timeout=30)
             except subprocess.TimeoutExpired:
                 kill_wine()
         return None
@@ -281,6 +282,29 @@ def limit_file_size(command, scenario):
 
 
 def run_scenario(name, build_dir, out_root, shots, scenarios=SCENARIOS, interactive=False):
+    """Runs one scenario under a watchdog: whatever Wine call blocks, a scenario never
+    takes much longer than its time limit."""
+    with open(os.path.join(scenarios, name, "scenario.json"), encoding="utf-8") as f:
+        limit = json.load(f).get("timeout", DEFAULT_TIMEOUT) + 60
+    fired = threading.Event()
+
+    def on_time_out():
+        fired.set()
+        kill_wine()
+
+    watchdog = threading.Timer(limit, on_time_out)
+    watchdog.start()
+    try:
+        problems, elapsed = run_scenario_body(name, build_dir, out_root, shots, scenarios,
+                                              interactive)
+    finally:
+        watchdog.cancel()
+    if fired.is_set() and "watcher exit code hang" not in problems:
+        problems.append("watcher exit code hang")
+    return problems, elapsed
+
+
+def run_scenario_body(name, build_dir, out_root, shots, scenarios, interactive):
     with open(os.path.join(scenarios, name, "scenario.json"), encoding="utf-8") as f:
         scenario = json.load(f)
     out_dir = os.path.join(out_root, name)
