@@ -55,27 +55,27 @@ def generated(size, seed):
     return (pattern * count)[:size]
 
 
-def content_bytes(spec, world):
-    if isinstance(spec, str):
-        return spec.encode("utf-8")
-    if "size" in spec:
-        return generated(spec["size"], spec.get("seed", 0))
-    if "same_as" in spec:
-        with open(os.path.join(world, *spec["same_as"].split("/")), "rb") as f:
+def content_bytes(what, world):
+    if isinstance(what, str):
+        return what.encode("utf-8")
+    if "size" in what:
+        return generated(what["size"], what.get("seed", 0))
+    if "same_as" in what:
+        with open(os.path.join(world, *what["same_as"].split("/")), "rb") as f:
             return f.read()
-    raise ValueError("unknown content %r" % (spec,))
+    raise ValueError("unknown content %r" % (what,))
 
 
 def make_tree(base, tree, world):
     os.makedirs(base, exist_ok=True)
-    for rel, spec in tree.items():
+    for rel, what in tree.items():
         path = os.path.join(base, *rel.split("/"))
-        if isinstance(spec, dict) and spec.get("folder"):
+        if isinstance(what, dict) and what.get("folder"):
             os.makedirs(path, exist_ok=True)
             continue
         os.makedirs(os.path.dirname(path), exist_ok=True)
         with open(path, "wb") as f:
-            f.write(content_bytes(spec, world))
+            f.write(content_bytes(what, world))
 
 
 def read_tree(base):
@@ -91,9 +91,9 @@ def read_tree(base):
     return found
 
 
-def expected_tree(spec, world):
+def expected_tree(files, world):
     tree = {}
-    for rel, content in spec.items():
+    for rel, content in files.items():
         if isinstance(content, dict) and content.get("folder"):
             tree[rel] = None
         else:
