@@ -21,12 +21,6 @@ std::wstring class_of(HWND h)
     return name;
 }
 
-bool is_registered(HWND h)
-{
-    const auto& list = app_info.dialog_windows;
-    return std::find(list.begin(), list.end(), h) != list.end();
-}
-
 class Update_process_dialog : public ::testing::Test {
 protected:
     void SetUp() override { prepare_toolkit_windows(); }

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -43,3 +44,8 @@ std::wstring test_artifacts_folder()
     return buffer;
 }
 
+bool is_registered(HWND window)
+{
+    const auto& list = app_info.dialog_windows;
+    return std::find(list.begin(), list.end(), window) != list.end();
+}

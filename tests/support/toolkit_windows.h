@@ -18,3 +18,6 @@ void drain_messages();
 // The folder for pictures of test windows (UPDATER_TEST_ARTIFACTS); empty when unset.
 std::wstring test_artifacts_folder();
 
+// The window is in the application's list of registered toolkit windows.
+bool is_registered(HWND window);
+

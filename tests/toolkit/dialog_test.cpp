@@ -15,12 +15,6 @@ namespace {
 
 using ruko::Cdialog;
 
-bool is_registered(HWND h)
-{
-    const auto& list = app_info.dialog_windows;
-    return std::find(list.begin(), list.end(), h) != list.end();
-}
-
 // A plain window that records what reaches it.
 struct Creceived {
     int user_messages = 0;

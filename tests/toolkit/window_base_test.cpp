@@ -64,12 +64,6 @@ LONG_PTR shared_proc()
     return reinterpret_cast<LONG_PTR>(&ruko::shared_window_proc);
 }
 
-bool is_registered(HWND h)
-{
-    const auto& list = app_info.dialog_windows;
-    return std::find(list.begin(), list.end(), h) != list.end();
-}
-
 class WindowBase : public ::testing::Test {
 protected:
     void SetUp() override { register_classes(); }
