@@ -2,8 +2,8 @@
 // order of construction is fixed: the progress dialog object first, then the update
 // state record, then the application record; they are destroyed in reverse order.
 
-#include "app/app_info.h"
-#include "app/update_info.h"
+#include "session/app_info.h"
+#include "session/update_info.h"
 #include "copy/update_process_dialog.h"
 
 Cupdate_process_dialog update_process_dialog;

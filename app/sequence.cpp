@@ -1,8 +1,8 @@
 #include "app/sequence.h"
 
-#include "app/message_box.h"
-#include "app/messages.h"
-#include "app/update_info.h"
+#include "session/messages.h"
+#include "session/notices.h"
+#include "session/update_info.h"
 #include "config/checks.h"
 #include "config/update_ini.h"
 #include "copy/update_run.h"
@@ -45,27 +45,4 @@ bool reset_update_info()
     update_info.game_title.clear();
     update_info.copy_files.clear();
     return true;
-}
-
-int show_warning(const std::wstring& text, UINT extra_style)
-{
-    return message_box(nullptr, text, update_info.game_title, extra_style | MB_ICONWARNING);
-}
-
-void show_information(const std::wstring& text, UINT extra_style)
-{
-    message_box(nullptr, text, update_info.game_title, extra_style | MB_ICONINFORMATION);
-}
-
-int ask_yes_no(const std::wstring& text)
-{
-    return message_box(nullptr, text, update_info.game_title,
-                       MB_YESNO | MB_ICONINFORMATION | MB_DEFBUTTON2);
-}
-
-bool fail_update(const std::wstring& text)
-{
-    show_warning(text);
-    show_warning(msg::update_failed);
-    return false;
 }

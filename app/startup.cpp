@@ -6,9 +6,9 @@
 
 #include <clocale>
 
-#include "app/app_info.h"
-#include "app/message_box.h"
-#include "app/messages.h"
+#include "session/app_info.h"
+#include "session/message_box.h"
+#include "session/messages.h"
 #include "app/sequence.h"
 #include "util/path.h"
 #include "util/system_dll.h"

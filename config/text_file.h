@@ -1,6 +1,5 @@
 #pragma once
-// Text files in the system's ANSI code page, read as lines of wide text, and the
-// conversions between that code page and wide strings.
+// Text files in the system's ANSI code page, read as lines of wide text.
 
 #include <string>
 #include <vector>
@@ -15,9 +14,3 @@ bool read_text_file(const std::wstring& path, std::wstring& text);
 
 // Appends the lines of `text` to `lines`: N line feeds give N + 1 lines.
 void split_lines(const std::wstring& text, std::vector<std::wstring>& lines);
-
-// CP_ACP to wide; the conversion ends at the first zero byte.
-std::wstring ansi_to_wide(const char* bytes, int count);
-
-// Wide to CP_ACP; the conversion ends at the first zero character.
-std::string wide_to_ansi(const std::wstring& text);

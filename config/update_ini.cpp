@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "app/messages.h"
-#include "app/sequence.h"
-#include "app/update_info.h"
+#include "session/messages.h"
+#include "session/notices.h"
+#include "session/update_info.h"
 #include "config/scanner.h"
 #include "config/text_file.h"
 

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/messages.h"
-#include "app/sequence.h"
-#include "app/update_info.h"
-#include "copy/file.h"
+#include "session/messages.h"
+#include "session/notices.h"
+#include "session/update_info.h"
+#include "util/file.h"
 #include "copy/update_process_dialog.h"
 #include "toolkit/dialog.h"
 

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "app/messages.h"
-#include "app/update_info.h"
+#include "session/messages.h"
+#include "session/update_info.h"
 #include "copy/copier.h"
-#include "copy/file.h"
+#include "util/file.h"
 #include "copy/file_list.h"
 #include "copy/update_process_dialog.h"
 #include "util/path.h"

@@ -1,8 +1,8 @@
 #include "install/registry.h"
 
-#include "app/messages.h"
-#include "app/sequence.h"
-#include "app/update_info.h"
+#include "session/messages.h"
+#include "session/notices.h"
+#include "session/update_info.h"
 
 namespace {
 

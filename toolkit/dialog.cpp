@@ -1,6 +1,6 @@
 #include "toolkit/dialog.h"
 
-#include "app/app_info.h"
+#include "session/app_info.h"
 #include "toolkit/geometry.h"
 
 namespace ruko {

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "app/app_info.h"
+#include "session/app_info.h"
 #include "toolkit/geometry.h"
 
 namespace ruko {

@@ -3,9 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "app/messages.h"
+#include "session/messages.h"
 #include "app/sequence.h"
-#include "app/update_info.h"
+#include "session/notices.h"
+#include "session/update_info.h"
 #include "support/recording_boxes.h"
 
 namespace {

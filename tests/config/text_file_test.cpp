@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "config/text_file.h"
+#include "util/code_page.h"
 #include "support/temp_folder.h"
 
 namespace {

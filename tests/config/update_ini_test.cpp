@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "app/messages.h"
-#include "app/update_info.h"
+#include "session/messages.h"
+#include "session/update_info.h"
 #include "config/update_ini.h"
 #include "current_folder.h"
 #include "support/recording_boxes.h"

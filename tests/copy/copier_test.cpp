@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/messages.h"
+#include "session/messages.h"
 #include "copy/update_process_dialog.h"
 #include "copy_test_support.h"
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/update_info.h"
+#include "session/update_info.h"
 #include "copy/update_process_dialog.h"
 #include "support/recording_boxes.h"
 #include "support/temp_folder.h"

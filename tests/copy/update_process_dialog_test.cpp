@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <string>
 
-#include "app/app_info.h"
-#include "app/messages.h"
+#include "session/app_info.h"
+#include "session/messages.h"
 #include "support/toolkit_windows.h"
 
 namespace {

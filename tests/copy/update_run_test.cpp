@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "app/app_info.h"
-#include "app/message_box.h"
-#include "app/messages.h"
+#include "session/app_info.h"
+#include "session/message_box.h"
+#include "session/messages.h"
 #include "copy/update_process_dialog.h"
 #include "copy_test_support.h"
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/messages.h"
-#include "app/update_info.h"
+#include "session/messages.h"
+#include "session/update_info.h"
 #include "install/destination.h"
 #include "support/recording_boxes.h"
 #include "support/temp_folder.h"

@@ -1,6 +1,6 @@
 #include "support/recording_boxes.h"
 
-#include "app/message_box.h"
+#include "session/message_box.h"
 
 namespace {
 Crecording_boxes* active = nullptr;

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/app_info.h"
+#include "session/app_info.h"
 #include "util/system_dll.h"
 
 void prepare_toolkit_windows()

@@ -7,7 +7,7 @@
 
 #include <algorithm>
 
-#include "app/app_info.h"
+#include "session/app_info.h"
 #include "support/toolkit_windows.h"
 #include "toolkit/controls.h"
 

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <string>
 
-#include "app/app_info.h"
+#include "session/app_info.h"
 #include "support/toolkit_windows.h"
 
 namespace {

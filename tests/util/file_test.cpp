@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "copy/file.h"
+#include "util/file.h"
 #include "support/temp_folder.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "app/message_box.h"
+#include "session/message_box.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "copy/file.h"
+#include "util/file.h"
 
 #include <windows.h>
 
-#include "config/text_file.h"
+#include "util/code_page.h"
 #include "util/system_dll.h"
 
 bool Cfile::open(const std::wstring& path, const std::wstring& mode)
