@@ -1,0 +1,58 @@
+#include "copy/room.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <map>
+
+namespace {
+
+constexpr std::uint64_t megabyte = 1048576;
+
+std::wstring folded(const std::wstring& path)
+{
+    std::wstring key = path;
+    if (!key.empty())
+        CharUpperBuffW(&key[0], static_cast<DWORD>(key.size()));
+    return key;
+}
+
+}  // namespace
+
+std::uint64_t round_up_to_cluster(std::uint64_t bytes, std::uint64_t cluster)
+{
+    if (cluster <= 1)
+        return bytes;
+    return (bytes + cluster - 1) / cluster * cluster;
+}
+
+std::uint64_t room_needed(const std::vector<Croom_file>& files, std::uint64_t cluster)
+{
+    std::map<std::wstring, Croom_file> by_path;
+    std::uint64_t largest = 0;
+    for (const Croom_file& file : files) {
+        largest = std::max(largest, file.new_size);
+        auto found = by_path.emplace(folded(file.dest_path), file);
+        if (!found.second)
+            found.first->second.new_size = std::max(found.first->second.new_size, file.new_size);
+    }
+    std::uint64_t needed = round_up_to_cluster(largest, cluster);
+    for (const auto& item : by_path) {
+        const Croom_file& file = item.second;
+        const std::uint64_t now = file.exists ? round_up_to_cluster(file.old_size, cluster) : 0;
+        const std::uint64_t after = round_up_to_cluster(file.new_size, cluster);
+        if (after > now)
+            needed += after - now;
+    }
+    return needed;
+}
+
+std::uint64_t megabytes_rounded_up(std::uint64_t bytes)
+{
+    return (bytes + megabyte - 1) / megabyte;
+}
+
+std::uint64_t megabytes_rounded_down(std::uint64_t bytes)
+{
+    return bytes / megabyte;
+}

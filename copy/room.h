@@ -1,0 +1,29 @@
+#pragma once
+// The room an update needs on the installation's volume, worked out before the
+// first byte is written: what each destination file grows by, plus the largest new
+// file once more, for the temporary copy that is written beside its target before
+// it replaces it.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// One file the update will write.
+struct Croom_file {
+    std::wstring dest_path;      // compared without regard to letter case
+    std::uint64_t new_size = 0;  // bytes the update writes
+    bool exists = false;         // the installation holds the file already
+    std::uint64_t old_size = 0;  // its size there
+};
+
+// Rounds up to whole clusters (a cluster size of 0 counts as 1 byte).
+std::uint64_t round_up_to_cluster(std::uint64_t bytes, std::uint64_t cluster);
+
+// The sum over each destination path once of max(0, new - old), both rounded up to
+// the cluster, plus the largest new file rounded up. A path written twice counts
+// with its largest new size.
+std::uint64_t room_needed(const std::vector<Croom_file>& files, std::uint64_t cluster);
+
+// Bytes shown as whole megabytes (1,048,576 bytes) for the room message.
+std::uint64_t megabytes_rounded_up(std::uint64_t bytes);
+std::uint64_t megabytes_rounded_down(std::uint64_t bytes);
