@@ -16,6 +16,11 @@ Content of a file in "gamedata", "install" and "expect.install":
   {"same_as": "gamedata/REL"}  (expectations only) the bytes of that file, relative
                                to the updater's folder
 
+The same scenarios run against the 64-bit test build in a 64-bit prefix, and against
+the shipped 32-bit exe in a 32-bit prefix (scripts/e2e-shipped): --exe, --helpers-dir
+and --software-key say which exe, which watcher and where the registry record goes;
+WINEPREFIX says which prefix.
+
 Run inside the rig (scripts/test does so): python3 scripts/e2e.py --build-dir build NAME...
 """
 
@@ -35,6 +40,9 @@ SCENARIOS = os.path.join(ROOT, "tests", "e2e", "scenarios")
 DEFAULT_TIMEOUT = 30
 # Runs of a scenario whose Wine hung (see kill_wine) before it counts as failed.
 RUNS_AFTER_HANG = 3
+# Where a 32-bit setup writes HKLM\Software in a 64-bit prefix; a 32-bit prefix has
+# one view, HKEY_LOCAL_MACHINE\Software itself.
+WOW64_SOFTWARE_KEY = "HKEY_LOCAL_MACHINE\\Software\\Wow6432Node"
 
 
 def prefix():
@@ -158,11 +166,11 @@ def reg_file_text(lines):
     return "Windows Registry Editor Version 5.00\r\n\r\n" + "\r\n".join(lines) + "\r\n"
 
 
-def write_registry(key, values, out_dir):
-    """Writes (or with values None removes) HKLM\\Software\\KEY in the 32-bit view,
-    where a 32-bit setup writes and the updater reads (the 64-bit test build of the
-    updater reads it there too)."""
-    full = "HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\" + key
+def write_registry(software_key, key, values, out_dir):
+    """Writes (or with values None removes) KEY below software_key: the prefix's
+    HKLM\\Software as 32-bit programs see it, where a 32-bit setup writes and the
+    updater reads (the 64-bit test build of the updater reads it there too)."""
+    full = software_key + "\\" + key
     lines = ["[-%s]" % full, ""]
     if values is not None:
         lines.append("[%s]" % full)
@@ -281,7 +289,18 @@ def limit_file_size(command, scenario):
     return ["bash", "-c", "trap '' XFSZ; ulimit -f %d; exec \"$@\"" % int(limit), "bash"] + command
 
 
-def run_scenario(name, build_dir, out_root, shots, scenarios=SCENARIOS, interactive=False):
+class Target:
+    """What a run tests: the updater exe, the folder of the watcher of the same
+    width, and the prefix's key where 32-bit programs see HKLM\\Software."""
+
+    def __init__(self, build_dir, exe=None, helpers_dir=None,
+                 software_key=WOW64_SOFTWARE_KEY):
+        self.exe = exe or os.path.join(build_dir, "updater.exe")
+        self.helpers_dir = helpers_dir or os.path.join(build_dir, "e2e")
+        self.software_key = software_key
+
+
+def run_scenario(name, target, out_root, shots, scenarios=SCENARIOS, interactive=False):
     """Runs one scenario under a watchdog: whatever Wine call blocks, a scenario never
     takes much longer than its time limit."""
     with open(os.path.join(scenarios, name, "scenario.json"), encoding="utf-8") as f:
@@ -295,7 +314,7 @@ def run_scenario(name, build_dir, out_root, shots, scenarios=SCENARIOS, interact
     watchdog = threading.Timer(limit, on_time_out)
     watchdog.start()
     try:
-        problems, elapsed = run_scenario_body(name, build_dir, out_root, shots, scenarios,
+        problems, elapsed = run_scenario_body(name, target, out_root, shots, scenarios,
                                               interactive)
     finally:
         watchdog.cancel()
@@ -304,7 +323,7 @@ def run_scenario(name, build_dir, out_root, shots, scenarios=SCENARIOS, interact
     return problems, elapsed
 
 
-def run_scenario_body(name, build_dir, out_root, shots, scenarios, interactive):
+def run_scenario_body(name, target, out_root, shots, scenarios, interactive):
     with open(os.path.join(scenarios, name, "scenario.json"), encoding="utf-8") as f:
         scenario = json.load(f)
     out_dir = os.path.join(out_root, name)
@@ -321,7 +340,7 @@ def run_scenario_body(name, build_dir, out_root, shots, scenarios, interactive):
     # The updater's folder: the exe, update.ini, gamedata, anything planted there.
     upd = os.path.join(world, updater_dir)
     os.makedirs(upd)
-    shutil.copy(os.path.join(build_dir, "updater.exe"), upd)
+    shutil.copy(target.exe, os.path.join(upd, "updater.exe"))
     ini = scenario.get("update_ini")
     if ini is not None:
         encoding = scenario.get("update_ini_encoding", "cp932")
@@ -341,7 +360,7 @@ def run_scenario_body(name, build_dir, out_root, shots, scenarios, interactive):
         reg_key = record.get("key", reg_key)
         values = {k: (v.replace("{install}", install_win) if isinstance(v, str) else v)
                   for k, v in record.get("values", {}).items()}
-        write_registry(reg_key, values, out_dir)
+        write_registry(target.software_key, reg_key, values, out_dir)
     before = read_tree(os.path.join(world, install_dir))
 
     if interactive:
@@ -353,7 +372,7 @@ def run_scenario_body(name, build_dir, out_root, shots, scenarios, interactive):
     env = dict(os.environ)
     env["WINEDEBUG"] = "+relay"
     env.update(scenario.get("env", {}))
-    args = [os.path.join(build_dir, "e2e", "watcher.exe"),
+    args = [os.path.join(target.helpers_dir, "watcher.exe"),
             "--exe", win_path("e2e", name, updater_dir, "updater.exe"),
             "--cwd", win_path("e2e"),
             "--transcript", "Z:" + os.path.join(out_dir, "transcript.jsonl").replace("/", "\\"),
@@ -386,7 +405,7 @@ def run_scenario_body(name, build_dir, out_root, shots, scenarios, interactive):
     for rel in scenario.get("immutable", []):
         subprocess.call(["chattr", "-i", os.path.join(world, *rel.split("/"))])
     if record is not None:
-        write_registry(reg_key, None, out_dir)
+        write_registry(target.software_key, reg_key, None, out_dir)
     end_wine()
     if shots:
         for shot in sorted(os.listdir(os.path.join(out_dir, "shots"))):
@@ -405,6 +424,11 @@ def run_scenario_body(name, build_dir, out_root, shots, scenarios, interactive):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--build-dir", default=os.path.join(ROOT, "build", "x64"))
+    parser.add_argument("--exe", help="the updater to run (default: BUILD_DIR/updater.exe)")
+    parser.add_argument("--helpers-dir",
+                        help="where watcher.exe of the exe's width is (default: BUILD_DIR/e2e)")
+    parser.add_argument("--software-key", default=WOW64_SOFTWARE_KEY,
+                        help="the prefix's key where 32-bit programs see HKLM\\Software")
     parser.add_argument("--out", help="where results go (default: BUILD_DIR/e2e-out)")
     parser.add_argument("--shots", action="store_true", help="save screenshots")
     parser.add_argument("--scenarios-dir", default=SCENARIOS)
@@ -414,17 +438,19 @@ def main():
     args = parser.parse_args()
     names = args.names or sorted(os.listdir(args.scenarios_dir))
     out = args.out or os.path.join(os.path.abspath(args.build_dir), "e2e-out")
+    target = Target(os.path.abspath(args.build_dir), args.exe and os.path.abspath(args.exe),
+                    args.helpers_dir and os.path.abspath(args.helpers_dir), args.software_key)
     failed = 0
     for name in names:
-        problems, elapsed = run_scenario(name, os.path.abspath(args.build_dir), out,
-                                         args.shots, args.scenarios_dir, args.interactive)
+        problems, elapsed = run_scenario(name, target, out, args.shots, args.scenarios_dir,
+                                         args.interactive)
         for _ in range(RUNS_AFTER_HANG - 1):
             if "watcher exit code hang" not in problems:
                 break
             # Wine itself hung (see kill_wine): the scenario is run again.
             print("%-50s Wine hung; running it again" % name)
-            problems, elapsed = run_scenario(name, os.path.abspath(args.build_dir), out,
-                                             args.shots, args.scenarios_dir, args.interactive)
+            problems, elapsed = run_scenario(name, target, out, args.shots, args.scenarios_dir,
+                                             args.interactive)
         status = "ok" if not problems else "FAILED"
         print("%-50s %s (%.1f s)" % (name, status, elapsed))
         for problem in problems:

@@ -4,7 +4,8 @@
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export BUILD_DIR=${BUILD_DIR:-$ROOT/build}
 export WINEPREFIX=${WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/updater/wine}
-# Debian 13's Wine is a WoW64 Wine: a 64-bit prefix that runs 32-bit programs.
+# The prefix of the 64-bit test build: a 64-bit prefix, which the rig's wine64 runs
+# on every machine (see rig.sh). The shipped run uses a 32-bit one (use_shipped_wine).
 export WINEARCH=win64
 export LANG=ja_JP.UTF-8
 export LC_ALL=ja_JP.UTF-8
@@ -19,12 +20,13 @@ quiet_wine() {
   "$@" >"$log" 2>&1
 }
 
-# Makes the 32-bit Japanese prefix once and sets it up for unattended runs.
+# Makes the Japanese prefix (of the width WINEARCH says) once and sets it up for
+# unattended runs.
 ensure_prefix() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$(dirname "$WINEPREFIX")"
     echo "Creating the Wine prefix $WINEPREFIX (once)..."
-    quiet_wine wineboot -i
+    quiet_wine wine wineboot -i
     quiet_wine wineserver -w
   fi
   if [ ! -f "$WINEPREFIX/.updater-configured" ]; then
@@ -64,17 +66,34 @@ stop_display() {
 start_wineserver() { quiet_wine wineserver -p; }
 stop_wineserver() { wineserver -k >/dev/null 2>&1 || true; }
 
-# Two builds of the same sources. The shipped updater.exe is 32-bit (dist/); the
-# tests run a 64-bit build of everything, because the rig's Wine runs 64-bit
-# programs only (see rig.sh). TEST_BUILD_DIR is where ctest runs.
+# Two builds of the same sources. The shipped updater.exe is 32-bit (dist/), with
+# 32-bit builds of the end-to-end helpers beside it (SHIPPED_HELPERS_DIR) for the
+# shipped run; the 64-bit build holds every test and runs on every machine, since
+# the rig's wine64 needs no 32-bit Linux programs (see rig.sh). TEST_BUILD_DIR is
+# where ctest runs.
 export TEST_BUILD_DIR=$BUILD_DIR/x64
+export SHIPPED_HELPERS_DIR=$BUILD_DIR/i686/e2e
 configure_and_build() {
   local log=$BUILD_DIR/configure.log
   mkdir -p "$BUILD_DIR"
   cmake -S "$ROOT" -B "$BUILD_DIR/i686" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
-        -DCMAKE_BUILD_TYPE=Release -DUPDATER_TESTS=OFF -DUPDATER_OUTPUT_DIR="$ROOT/dist" >"$log" 2>&1 \
+        -DCMAKE_BUILD_TYPE=Release -DUPDATER_TESTS=OFF -DUPDATER_E2E_HELPERS=ON \
+        -DUPDATER_OUTPUT_DIR="$ROOT/dist" >"$log" 2>&1 \
     && cmake -S "$ROOT" -B "$TEST_BUILD_DIR" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-x86_64.cmake" \
         -DCMAKE_BUILD_TYPE=Release >>"$log" 2>&1 \
     || { cat "$log"; return 1; }
   cmake --build "$BUILD_DIR/i686" -j"$(nproc)" && cmake --build "$TEST_BUILD_DIR" -j"$(nproc)"
 }
+
+# The shipped run: dist/updater.exe in a 32-bit Japanese prefix of its own, run by
+# Wine's 32-bit loader (scripts/wine32/wine). Where this machine cannot run 32-bit
+# programs, shipped_wine_runs fails and the run is skipped with SHIPPED_SKIP_LINE.
+SHIPPED_SKIP_LINE="e2e-shipped: skipped: this machine cannot run 32-bit programs"
+use_shipped_wine() {
+  export WINEPREFIX=${UPDATER_SHIPPED_PREFIX:-$WINEPREFIX-win32}
+  export WINEARCH=win32
+  export PATH=$ROOT/scripts/wine32:$PATH
+}
+# Starts the 32-bit loader itself: missing (the rig installs it only where the
+# kernel runs 32-bit programs) or refused by the kernel, it fails.
+shipped_wine_runs() { "$ROOT/scripts/wine32/wine" --version >/dev/null 2>&1; }

@@ -1,51 +1,133 @@
 # The rig: a Debian 13 (trixie) folder that the build and every Wine run use through
 # chroot; sourced, not run.
 #
-# Why a chroot: the updater is a 32-bit Windows program. Debian 12's Wine runs such
-# programs only through its 32-bit Linux part (wine32:i386), and the kernels of our
-# machines have 32-bit Linux programs switched off ("32-bit emulation disabled").
-# Debian 13's Wine is built as a WoW64 Wine: its 64-bit Linux part runs 32-bit
-# Windows programs itself, so it works on these machines. The rig is made once with
-# debootstrap and kept; the repository is bind-mounted at the same path inside it.
+# Why a chroot: the updater is a 32-bit Windows program, and Wine runs such programs
+# through its 32-bit Linux part (Debian's wine32:i386). Some of our machines have
+# 32-bit Linux programs switched off in their kernel ("32-bit emulation disabled");
+# there only Wine's 64-bit part runs, and Debian 13's wine64 runs 64-bit Windows
+# programs only (its 64-bit prefix has no 32-bit DLLs: a 32-bit exe fails to load
+# syswow64\ntdll.dll). So the tests run a 64-bit build of the updater everywhere,
+# and the shipped 32-bit exe as well where the kernel runs 32-bit programs: there
+# the rig also gets wine32:i386 (see ensure_rig). The rig is made once with
+# debootstrap and kept.
+#
+# Every entry into the rig runs in a mount namespace of its own: /proc, /dev, the
+# display sockets and the checkout (bind-mounted at the same path inside) are
+# mounted there only, so they vanish with the run however it ends, and runs from
+# several checkouts at once do not disturb each other.
 # shellcheck shell=bash
 
 RIG_ROOT=${UPDATER_RIG:-/var/cache/updater-rig/trixie}
-RIG_MIRROR=${UPDATER_RIG_MIRROR:-http://deb.debian.org/debian}
 RIG_PACKAGES="cmake make mingw-w64 wine wine64 xvfb x11-utils imagemagick locales
   fonts-ipafont-gothic googletest e2fsprogs python3 procps"
+# Wine's 32-bit Linux part, installed where the kernel runs 32-bit programs.
+RIG_PACKAGES_I386="wine32:i386"
+# The 32-bit loader is moved aside (a dpkg diversion) so that the plain `wine`
+# command keeps choosing wine64, as on a machine without it: a 64-bit prefix made
+# by wine64 alone cannot be run by the 32-bit loader. scripts/wine32/wine runs it.
+RIG_WINE32_LOADER=/usr/lib/wine/wine32
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
-mount_rig() {
-  local top=$1 d
-  mountpoint -q "$RIG_ROOT/proc" || as_root mount -t proc proc "$RIG_ROOT/proc"
+# The Debian mirror the machine's own apt uses (a deb822 source's URIs: or a deb
+# line of a Debian suite), unless UPDATER_RIG_MIRROR names one.
+rig_mirror() {
+  if [ -n "${UPDATER_RIG_MIRROR:-}" ]; then echo "$UPDATER_RIG_MIRROR"; return; fi
+  local suites='(buster|bullseye|bookworm|trixie|forky|sid|oldstable|stable|testing|unstable)'
+  local found
+  found=$(cat /etc/apt/sources.list.d/*.sources 2>/dev/null | awk -v suites="^$suites\$" '
+      function flush() {
+        if (types ~ /(^|[ \t])deb([ \t]|$)/ && uri ~ /^https?:/ && debian) { print uri; exit }
+        types = ""; uri = ""; debian = 0
+      }
+      /^[ \t]*$/ { flush(); next }
+      /^Types:/ { types = $0 }
+      /^URIs:/ { uri = $2 }
+      /^Suites:/ { for (i = 2; i <= NF; i++) if ($i ~ suites) debian = 1 }
+      END { flush() }')
+  if [ -z "$found" ]; then
+    found=$(awk -v suites="^$suites\$" '
+        $1 == "deb" { i = 2; if ($i ~ /^\[/) while ($i !~ /\]$/) i++; if ($i ~ /^\[/ || $i ~ /\]$/) i++
+                      if ($i ~ /^https?:/ && $(i + 1) ~ suites) { print $i; exit } }' \
+        /etc/apt/sources.list 2>/dev/null)
+  fi
+  if [ -z "$found" ]; then
+    echo "No Debian mirror in this machine's apt sources: set UPDATER_RIG_MIRROR" >&2
+    return 1
+  fi
+  echo "$found"
+}
+
+# Whether this machine runs 32-bit x86 Linux programs: a minimal one (it only exits
+# with code 42) is written and started. Exec fails where the kernel has them off.
+runs_32bit_programs() {
+  local probe rc
+  probe=$(mktemp /tmp/updater-i386-probe.XXXXXX) || return 1
+  # ELF header, one program header, and: mov eax,1; mov ebx,42; int 0x80.
+  printf '\177ELF\001\001\001\000\000\000\000\000\000\000\000\000\002\000\003\000\001\000\000\000\124\200\004\010\064\000\000\000\000\000\000\000\000\000\000\000\064\000\040\000\001\000\000\000\000\000\000\000''\001\000\000\000\000\000\000\000\000\200\004\010\000\200\004\010\140\000\000\000\140\000\000\000\005\000\000\000\000\020\000\000''\270\001\000\000\000\273\052\000\000\000\315\200' \
+    >"$probe"
+  chmod +x "$probe"
+  "$probe" 2>/dev/null; rc=$?
+  rm -f "$probe"
+  [ "$rc" -eq 42 ]
+}
+
+# Mounts of old runs made before each run had its own namespace: unmounted once no
+# process of this mount namespace has its root in the rig any more (a run of an
+# older checkout may still use them).
+unmount_stale_rig_mounts() {
+  local pid mine
+  grep -q " ${RIG_ROOT}/" /proc/self/mountinfo 2>/dev/null || return 0
+  mine=$(readlink /proc/self/ns/mnt)
+  for pid in /proc/[0-9]*; do
+    [ "$(readlink "$pid/ns/mnt" 2>/dev/null)" = "$mine" ] || continue
+    case "$(readlink "$pid/root" 2>/dev/null)" in
+      "$RIG_ROOT"|"$RIG_ROOT"/*) return 0 ;;
+    esac
+  done
+  awk -v root="$RIG_ROOT/" 'index($5, root) == 1 { print $5 }' /proc/self/mountinfo |
+    sort -r | while read -r m; do as_root umount -l "$m" 2>/dev/null || true; done
+}
+
+# The commands that enter the rig: run by bash inside a new mount namespace.
+rig_entry_script='
+  set -e
+  rig=$1 top=$2; shift 2
+  mount -t proc proc "$rig/proc"
   for d in /dev /dev/pts /dev/shm; do
-    mkdir -p "$RIG_ROOT$d"
-    mountpoint -q "$RIG_ROOT$d" || as_root mount --bind "$d" "$RIG_ROOT$d"
+    mkdir -p "$rig$d"; mount --bind "$d" "$rig$d"
   done
   # Displays of the host (and Xvfb servers started in the rig) share one socket folder.
-  as_root mkdir -p /tmp/.X11-unix "$RIG_ROOT/tmp/.X11-unix"
-  as_root chmod 1777 /tmp/.X11-unix
-  mountpoint -q "$RIG_ROOT/tmp/.X11-unix" || as_root mount --bind /tmp/.X11-unix "$RIG_ROOT/tmp/.X11-unix"
-  as_root mkdir -p "$RIG_ROOT$top"
-  # A checkout removed and made again at the same path leaves a stale mount behind.
-  if mountpoint -q "$RIG_ROOT$top" &&
-     [ "$(stat -c %d:%i "$top")" != "$(stat -c %d:%i "$RIG_ROOT$top" 2>/dev/null)" ]; then
-    as_root umount -l "$RIG_ROOT$top"
-  fi
-  mountpoint -q "$RIG_ROOT$top" || as_root mount --bind "$top" "$RIG_ROOT$top"
-  as_root cp -L /etc/resolv.conf "$RIG_ROOT/etc/resolv.conf" 2>/dev/null || true
-}
+  mkdir -p "$rig/tmp/.X11-unix"; mount --bind /tmp/.X11-unix "$rig/tmp/.X11-unix"
+  mkdir -p "$rig$top"; mount --bind "$top" "$rig$top"
+  exec chroot "$rig" "$@"'
 
 # Runs a command inside the rig with a clean environment.
 in_rig() {
   local top=$1; shift
-  mount_rig "$top"
-  as_root chroot "$RIG_ROOT" /usr/bin/env -i \
+  as_root mkdir -p /tmp/.X11-unix
+  as_root chmod 1777 /tmp/.X11-unix
+  as_root cp -L /etc/resolv.conf "$RIG_ROOT/etc/resolv.conf" 2>/dev/null || true
+  as_root unshare --mount --propagation private bash -c "$rig_entry_script" rig-entry \
+    "$RIG_ROOT" "$top" /usr/bin/env -i \
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin HOME=/root \
     TERM="${TERM:-dumb}" DISPLAY="${DISPLAY:-}" XAUTHORITY="${XAUTHORITY:-}" CI="${CI:-}" \
     ${BUILD_DIR:+BUILD_DIR="$BUILD_DIR"} ${WINEPREFIX:+WINEPREFIX="$WINEPREFIX"} \
     UPDATER_IN_RIG=1 "$@"
+}
+
+# Installs packages in the rig (once for a given list) and records the list.
+install_in_rig() {
+  local top=$1 stamp_file=$2 setup=$3; shift 3
+  local stamp
+  stamp=$(echo "$setup $*" | md5sum | cut -d' ' -f1)
+  [ "$(cat "$RIG_ROOT/$stamp_file" 2>/dev/null)" = "$stamp" ] && return 0
+  echo "Installing the rig's packages (once, a few minutes)..."
+  in_rig "$top" env DEBIAN_FRONTEND=noninteractive bash -c \
+    "$setup apt-get update -qq && apt-get install -y -qq --no-install-recommends $*" \
+    >/tmp/updater-rig-packages.log 2>&1 \
+    || { tail -20 /tmp/updater-rig-packages.log; return 1; }
+  echo "$stamp" | as_root tee "$RIG_ROOT/$stamp_file" >/dev/null
 }
 
 # Makes the rig when it is missing and installs what it lacks. Safe to run again.
@@ -57,22 +139,22 @@ ensure_rig() {
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq debootstrap >/dev/null
   fi
   if [ ! -x "$RIG_ROOT/usr/bin/apt-get" ]; then
-    echo "Making the rig in $RIG_ROOT (once, about a minute)..."
+    local mirror
+    mirror=$(rig_mirror) || return 1
+    echo "Making the rig in $RIG_ROOT from $mirror (once, about a minute)..."
     as_root mkdir -p "$(dirname "$RIG_ROOT")"
     as_root debootstrap --variant=minbase --include=ca-certificates trixie "$RIG_ROOT" \
-      "$RIG_MIRROR" >/tmp/updater-debootstrap.log 2>&1 \
+      "$mirror" >/tmp/updater-debootstrap.log 2>&1 \
       || { tail -20 /tmp/updater-debootstrap.log; return 1; }
   fi
-  local stamp
-  stamp=$(echo "$RIG_PACKAGES" | md5sum | cut -d' ' -f1)
-  if [ "$(cat "$RIG_ROOT/.updater-packages" 2>/dev/null)" != "$stamp" ]; then
-    echo "Installing the rig's packages (once, a few minutes)..."
+  unmount_stale_rig_mounts
+  # shellcheck disable=SC2086
+  install_in_rig "$top" .updater-packages "" $RIG_PACKAGES
+  if runs_32bit_programs; then
     # shellcheck disable=SC2086
-    in_rig "$top" env DEBIAN_FRONTEND=noninteractive bash -c \
-      "apt-get update -qq && apt-get install -y -qq --no-install-recommends $(echo $RIG_PACKAGES)" \
-      >/tmp/updater-rig-packages.log 2>&1 \
-      || { tail -20 /tmp/updater-rig-packages.log; return 1; }
-    echo "$stamp" | as_root tee "$RIG_ROOT/.updater-packages" >/dev/null
+    install_in_rig "$top" .updater-packages-i386 \
+      "dpkg --add-architecture i386 && dpkg-divert --local --rename --divert $RIG_WINE32_LOADER --add /usr/lib/wine/wine >/dev/null &&" \
+      $RIG_PACKAGES_I386
   fi
   if ! in_rig "$top" locale -a 2>/dev/null | grep -qiE '^ja_JP\.utf-?8$'; then
     in_rig "$top" localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
