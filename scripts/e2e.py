@@ -110,7 +110,8 @@ def expected_tree(files, world):
 
 
 def wine_processes():
-    """The processes of this prefix's Wine: its wineserver and every Windows program."""
+    """The processes of this prefix's Wine: its wineserver and every Windows program
+    (also where an emulator runs Wine's loader: then the loader is an argument)."""
     want = ("WINEPREFIX=" + prefix()).encode()
     found = []
     for entry in os.listdir("/proc"):
@@ -120,9 +121,11 @@ def wine_processes():
             exe = os.readlink("/proc/%s/exe" % entry)
             with open("/proc/%s/environ" % entry, "rb") as f:
                 env = f.read().split(b"\0")
+            with open("/proc/%s/cmdline" % entry, "rb") as f:
+                args = f.read().split(b"\0")[:3]
         except OSError:
             continue
-        if "/wine/" in exe and want in env:
+        if want in env and ("/wine/" in exe or any(b"/wine/" in a for a in args)):
             found.append(int(entry))
     return found
 

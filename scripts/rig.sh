@@ -72,6 +72,24 @@ runs_32bit_programs() {
   [ "$rc" -eq 42 ]
 }
 
+# Where the kernel does not run 32-bit programs, qemu-user's i386 emulator (from the
+# rig) is registered with binfmt_misc to run them. The F flag makes the kernel open
+# the emulator at once, so that programs in the chroot find it too. It stays
+# registered for the machine, as Debian's qemu-user-binfmt would leave it.
+RIG_BINFMT=/proc/sys/fs/binfmt_misc
+emulate_32bit_programs() {
+  local top=$1
+  install_in_rig "$top" .updater-packages-qemu "" qemu-user || return 1
+  mountpoint -q "$RIG_BINFMT" || as_root mount -t binfmt_misc binfmt_misc "$RIG_BINFMT" || return 1
+  if [ -e "$RIG_BINFMT/updater-qemu-i386" ]; then
+    echo 1 | as_root tee "$RIG_BINFMT/updater-qemu-i386" >/dev/null
+  else
+    # ELF, 32-bit, little-endian, an executable or shared object for i386.
+    printf '%s' ':updater-qemu-i386:M::\x7f\x45\x4c\x46\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\xfc\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:'"$RIG_ROOT"'/usr/bin/qemu-i386:POF' |
+      as_root tee "$RIG_BINFMT/register" >/dev/null
+  fi
+}
+
 # Mounts of old runs made before each run had its own namespace: unmounted once no
 # process of this mount namespace has its root in the rig any more (a run of an
 # older checkout may still use them).
@@ -150,7 +168,19 @@ ensure_rig() {
   unmount_stale_rig_mounts
   # shellcheck disable=SC2086
   install_in_rig "$top" .updater-packages "" $RIG_PACKAGES
+  local runs_32bit=
   if runs_32bit_programs; then
+    runs_32bit=1
+  else
+    echo "This machine's kernel does not run 32-bit programs: trying qemu-user..."
+    if emulate_32bit_programs "$top" && runs_32bit_programs; then
+      runs_32bit=1
+      echo "32-bit programs run through qemu-user (about three times slower)."
+    else
+      echo "qemu-user does not run them either."
+    fi
+  fi
+  if [ -n "$runs_32bit" ]; then
     # shellcheck disable=SC2086
     install_in_rig "$top" .updater-packages-i386 \
       "dpkg --add-architecture i386 && dpkg-divert --local --rename --divert $RIG_WINE32_LOADER --add /usr/lib/wine/wine >/dev/null &&" \
