@@ -1,15 +1,18 @@
 # The rig: a Debian 13 (trixie) folder that the build and every Wine run use through
 # chroot; sourced, not run.
 #
-# Why a chroot: the updater is a 32-bit Windows program, and Wine runs such programs
+# Why a chroot: one known set of tools (Wine 10, mingw-w64, CMake) whatever the host
+# runs, and nothing installed on the host but debootstrap.
+#
+# The widths: the updater is a 32-bit Windows program, and Wine runs such programs
 # through its 32-bit Linux part (Debian's wine32:i386). Some of our machines have
 # 32-bit Linux programs switched off in their kernel ("32-bit emulation disabled");
 # there only Wine's 64-bit part runs, and Debian 13's wine64 runs 64-bit Windows
 # programs only (its 64-bit prefix has no 32-bit DLLs: a 32-bit exe fails to load
 # syswow64\ntdll.dll). So the tests run a 64-bit build of the updater everywhere,
-# and the shipped 32-bit exe as well where the kernel runs 32-bit programs: there
-# the rig also gets wine32:i386 (see ensure_rig). The rig is made once with
-# debootstrap and kept.
+# and the shipped 32-bit exe as well where 32-bit programs run, by the kernel or
+# else by qemu-user: there the rig also gets wine32:i386 (see ensure_rig). The rig
+# is made once with debootstrap, from the machine's own Debian mirror, and kept.
 #
 # Every entry into the rig runs in a mount namespace of its own: /proc, /dev, the
 # display sockets and the checkout (bind-mounted at the same path inside) are
