@@ -137,15 +137,17 @@ in_rig() {
     UPDATER_IN_RIG=1 "$@"
 }
 
-# Installs packages in the rig (once for a given list) and records the list.
+# Installs a list of packages in the rig, after the commands in setup (which end in
+# &&), once for a given list: a stamp file records it.
 install_in_rig() {
-  local top=$1 stamp_file=$2 setup=$3; shift 3
+  local top=$1 stamp_file=$2 setup=$3 packages=$4
   local stamp
-  stamp=$(echo "$setup $*" | md5sum | cut -d' ' -f1)
+  stamp=$(echo "$setup$packages" | md5sum | cut -d' ' -f1)
   [ "$(cat "$RIG_ROOT/$stamp_file" 2>/dev/null)" = "$stamp" ] && return 0
   echo "Installing the rig's packages (once, a few minutes)..."
+  # shellcheck disable=SC2086
   in_rig "$top" env DEBIAN_FRONTEND=noninteractive bash -c \
-    "$setup apt-get update -qq && apt-get install -y -qq --no-install-recommends $*" \
+    "$setup apt-get update -qq && apt-get install -y -qq --no-install-recommends $(echo $packages)" \
     >/tmp/updater-rig-packages.log 2>&1 \
     || { tail -20 /tmp/updater-rig-packages.log; return 1; }
   echo "$stamp" | as_root tee "$RIG_ROOT/$stamp_file" >/dev/null
@@ -169,8 +171,7 @@ ensure_rig() {
       || { tail -20 /tmp/updater-debootstrap.log; return 1; }
   fi
   unmount_stale_rig_mounts
-  # shellcheck disable=SC2086
-  install_in_rig "$top" .updater-packages "" $RIG_PACKAGES
+  install_in_rig "$top" .updater-packages "" "$RIG_PACKAGES"
   local runs_32bit=
   if runs_32bit_programs; then
     runs_32bit=1
@@ -184,10 +185,9 @@ ensure_rig() {
     fi
   fi
   if [ -n "$runs_32bit" ]; then
-    # shellcheck disable=SC2086
     install_in_rig "$top" .updater-packages-i386 \
       "dpkg --add-architecture i386 && dpkg-divert --local --rename --divert $RIG_WINE32_LOADER --add /usr/lib/wine/wine >/dev/null &&" \
-      $RIG_PACKAGES_I386
+      "$RIG_PACKAGES_I386"
   fi
   if ! in_rig "$top" locale -a 2>/dev/null | grep -qiE '^ja_JP\.utf-?8$'; then
     in_rig "$top" localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
