@@ -29,6 +29,11 @@ bool parse_command_line(int argc, const wchar_t* const argv[], Ccommand_line& co
             command.folder = argument;
         }
     }
+    // "C:\Update\" typed in cmd arrives as C:\Update": the C runtime reads \" as a quote.
+    for (std::wstring* path : {&command.folder, &command.install_dir}) {
+        if (!path->empty() && path->back() == L'"')
+            path->pop_back();
+    }
     return true;
 }
 

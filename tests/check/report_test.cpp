@@ -60,6 +60,7 @@ TEST(Command_line, folder_and_installation_in_any_order)
         {{L"update-check"}, true, L"", nullptr},
         {{L"update-check", L"C:\\u"}, true, L"C:\\u", nullptr},
         {{L"update-check", L"--against", L"D:\\g", L"u"}, true, L"u", L"D:\\g"},
+        {{L"update-check", L"C:\\My Update\"", L"--against", L"D:\\g\""}, true, L"C:\\My Update", L"D:\\g"},
         {{L"update-check", L"u", L"--against"}, false, L"", nullptr},
         {{L"update-check", L"u", L"v"}, false, L"", nullptr},
         {{L"update-check", L"--fast"}, false, L"", nullptr},
