@@ -66,10 +66,10 @@ class Cfolder_checker {
 public:
     explicit Cfolder_checker(Cfolder_check& result) : result_(result) {}
 
-    void check_entries(bool source_folder_found)
+    void check_entries(bool source_folder_found, Cfindings& findings)
     {
         for (const Cread_value& entry : result_.reading.entries)
-            check_entry(entry, source_folder_found);
+            check_entry(entry, source_folder_found, findings);
     }
 
     // Files and folders under gamedata that no entry copies: a folder of which
@@ -117,35 +117,35 @@ private:
         });
     }
 
-    void check_entry(const Cread_value& entry, bool source_folder_found)
+    void check_entry(const Cread_value& entry, bool source_folder_found, Cfindings& findings)
     {
         Centry_report report;
         report.entry = entry;
         if (entry.value.find_first_of(L"*?") != std::wstring::npos)
-            add(result_.findings, entry.line, Cseverity::warning,
+            add(findings, entry.line, Cseverity::warning,
                 check_msg::entry_wildcard(entry.value));
         switch (copy_entry_fault(source_folder_name, entry.value)) {
         case Ccopy_entry_fault::empty:
-            add(result_.findings, entry.line, Cseverity::error, check_msg::entry_empty);
+            add(findings, entry.line, Cseverity::error, check_msg::entry_empty);
             break;
         case Ccopy_entry_fault::unsafe:
-            add(result_.findings, entry.line, Cseverity::error, check_msg::entry_unsafe(entry.value));
+            add(findings, entry.line, Cseverity::error, check_msg::entry_unsafe(entry.value));
             break;
         case Ccopy_entry_fault::missing:
             // Without gamedata every entry is missing; that is said once.
             if (source_folder_found)
-                add(result_.findings, entry.line, Cseverity::error,
+                add(findings, entry.line, Cseverity::error,
                     check_msg::entry_missing(copy_source_path(source_folder_name, entry.value)));
             break;
         case Ccopy_entry_fault::none:
-            list_entry(entry, report);
+            list_entry(entry, report, findings);
             break;
         }
         result_.entries.push_back(report);
     }
 
     // Lists the entry as the copy does and looks at every file it copies.
-    void list_entry(const Cread_value& entry, Centry_report& report)
+    void list_entry(const Cread_value& entry, Centry_report& report, Cfindings& findings)
     {
         const std::wstring path = with_backslashes(entry.value);
         const Centry_kind kind = entry_kind(source_folder_name, path);
@@ -158,24 +158,24 @@ private:
         if (report.is_folder)
             entry_folders_.insert(folded(path));
         if (report.is_folder && list.files.empty())
-            add(result_.findings, entry.line, Cseverity::warning,
+            add(findings, entry.line, Cseverity::warning,
                 check_msg::entry_copies_nothing(entry.value));
         std::wstring longest;
         for (const Cfile_entry& file : list.files) {
             const std::wstring copied = copied_path(path, kind, file);
             result_.files.push_back({copied, file.size});
-            note_copied(copied, entry.line);
+            note_copied(copied, entry.line, findings);
             if (copied.size() > longest.size())
                 longest = copied;
         }
         if (longest.size() > longest_relative_path)
-            add(result_.findings, entry.line, Cseverity::warning,
+            add(findings, entry.line, Cseverity::warning,
                 check_msg::path_too_long(longest, longest.size()));
     }
 
     // Remembers a copied file and its folders; the folders the copy must make have
     // to survive the way through the ANSI code page.
-    void note_copied(const std::wstring& copied, int line)
+    void note_copied(const std::wstring& copied, int line, Cfindings& findings)
     {
         copied_.insert(folded(copied));
         std::wstring folder;
@@ -187,7 +187,7 @@ private:
             if (!touched_folders_.insert(folded(folder)).second)
                 continue;
             if (!fits_code_page(name))
-                add(result_.findings, line, Cseverity::warning,
+                add(findings, line, Cseverity::warning,
                     check_msg::folder_name_not_in_code_page(folder, GetACP()));
         }
     }
@@ -211,33 +211,27 @@ Cfolder_check check_update_folder()
     result.ini_found = true;
     result.reading = read_ini_lines(lines);
 
-    // Findings about the whole file come first, then those of each line in line
-    // order, then those about the folder.
-    Cfindings file_findings;
+    // What concerns the file: whole-file findings first, then line by line.
+    Cfindings& findings = result.findings;
     std::string bytes;
     if (read_bytes(update_ini_name, bytes))
-        lint_ini_bytes(bytes, lines, GetACP(), file_findings);
-    lint_ini_lines(lines, file_findings);
+        lint_ini_bytes(bytes, lines, GetACP(), findings);
+    check_key(result.reading.reg_path, check_msg::reg_path_missing, check_msg::reg_path_empty,
+              findings);
+    check_key(result.reading.game_title, check_msg::game_title_missing,
+              check_msg::game_title_empty, findings);
+    lint_ini_lines(lines, findings);
     Cfolder_checker checker(result);
     const bool source_folder_found = is_source_folder(source_folder_name);
-    checker.check_entries(source_folder_found);
-    check_key(result.reading.reg_path, check_msg::reg_path_missing, check_msg::reg_path_empty,
-              file_findings);
-    check_key(result.reading.game_title, check_msg::game_title_missing,
-              check_msg::game_title_empty, file_findings);
-    file_findings.insert(file_findings.end(), result.findings.begin(), result.findings.end());
-    result.findings.clear();
-    std::stable_sort(file_findings.begin(), file_findings.end(),
-                     [](const Cfinding& a, const Cfinding& b) {
-                         // Whole-file findings (line 0) first, in the order found.
-                         return a.line < b.line;
-                     });
-    result.findings = file_findings;
+    checker.check_entries(source_folder_found, findings);
+    std::stable_sort(findings.begin(), findings.end(),
+                     [](const Cfinding& a, const Cfinding& b) { return a.line < b.line; });
 
+    // Then what concerns the folder.
     if (!source_folder_found)
-        add(result.findings, 0, Cseverity::error, check_msg::source_folder_missing);
+        add(findings, 0, Cseverity::error, check_msg::source_folder_missing);
     else
-        checker.find_not_copied(result.findings);
+        checker.find_not_copied(findings);
     return result;
 }
 

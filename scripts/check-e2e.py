@@ -112,10 +112,16 @@ def run_check(build_dir, args, cwd, out_dir):
     """Runs the check; its output goes to a file (a redirected program writes UTF-8)."""
     out_path = os.path.join(out_dir, "stdout.txt")
     err_path = os.path.join(out_dir, "stderr.txt")
-    with open(out_path, "wb") as out, open(err_path, "wb") as err:
-        code = subprocess.call(["wine", os.path.join(build_dir, "update-check.exe")] + args,
-                               stdout=out, stderr=err, stdin=subprocess.DEVNULL, cwd=cwd,
-                               timeout=120)
+    code = None
+    for attempt in range(e2e.RUNS_AFTER_HANG):
+        with open(out_path, "wb") as out, open(err_path, "wb") as err:
+            try:
+                code = subprocess.call(["wine", os.path.join(build_dir, "update-check.exe")] + args,
+                                       stdout=out, stderr=err, stdin=subprocess.DEVNULL, cwd=cwd,
+                                       timeout=60)
+                break
+            except subprocess.TimeoutExpired:
+                e2e.kill_wine()  # Wine itself hung (see e2e.kill_wine): run it again
     with open(out_path, "rb") as f:
         return code, f.read()
 
