@@ -241,6 +241,10 @@ void lint_ini_lines(const std::vector<std::wstring>& lines, Cfindings& findings)
 
 namespace {
 
+// The number of the UTF-8 code page: a system whose ANSI code page it is reads
+// UTF-8 as meant.
+constexpr unsigned utf8_code_page = 65001;
+
 bool starts_with(const std::string& bytes, const char* prefix, std::size_t length)
 {
     return bytes.size() >= length && bytes.compare(0, length, prefix, length) == 0;
@@ -251,7 +255,8 @@ bool looks_like_utf16(const std::string& bytes)
     if (starts_with(bytes, "\xFF\xFE", 2) || starts_with(bytes, "\xFE\xFF", 2))
         return true;
     // Without a mark: text in the ASCII range has a zero in every other byte.
-    return bytes.size() >= 2 && ((bytes[0] != 0 && bytes[1] == 0) || (bytes[0] == 0 && bytes[1] != 0));
+    return bytes.size() >= 2 &&
+           ((bytes[0] != 0 && bytes[1] == 0) || (bytes[0] == 0 && bytes[1] != 0));
 }
 
 // The length of the UTF-8 sequence at `at` (1 for ASCII), 0 when it is not one.
@@ -319,12 +324,14 @@ void lint_ini_bytes(const std::string& bytes, const std::vector<std::wstring>& l
     const bool has_mark = starts_with(text, "\xEF\xBB\xBF", 3);
     if (has_mark)
         add(findings, 1, Cseverity::warning, check_msg::utf8_byte_order_mark);
-    const int utf8_line = code_page == 65001 ? 0 : first_utf8_line(text.substr(has_mark ? 3 : 0));
+    const int utf8_line =
+        code_page == utf8_code_page ? 0 : first_utf8_line(text.substr(has_mark ? 3 : 0));
     if (utf8_line > 0) {
-        const std::wstring as_read =
-            static_cast<std::size_t>(utf8_line) <= lines.size() ? lines[utf8_line - 1] : std::wstring();
+        const std::size_t index = static_cast<std::size_t>(utf8_line) - 1;
+        const std::wstring as_read = index < lines.size() ? lines[index] : std::wstring();
         add(findings, utf8_line, Cseverity::warning, check_msg::utf8_text(code_page, as_read));
     }
     if (end != std::string::npos && !only_blank_bytes(bytes.substr(end)))
-        add(findings, line_of(bytes, end), Cseverity::warning, check_msg::text_after_end_byte(bytes[end]));
+        add(findings, line_of(bytes, end), Cseverity::warning,
+            check_msg::text_after_end_byte(bytes[end]));
 }

@@ -28,16 +28,17 @@ void add_summary(const Cfolder_check& check, std::wstring& text)
 {
     text += check_msg::title_label + value_or_none(check.reading.game_title) + L"\n";
     const Cread_value& key = check.reading.reg_path;
-    text += check_msg::registry_label +
-            (key.line == 0 ? std::wstring(check_msg::not_given) : check_msg::registry_root + key.value) +
-            L"\n";
+    const std::wstring registry_key =
+        key.line == 0 ? std::wstring(check_msg::not_given) : check_msg::registry_root + key.value;
+    text += check_msg::registry_label + registry_key + L"\n";
     text += check_msg::entries_label + std::wstring(L"\n");
     std::size_t files = 0;
     std::uint64_t bytes = 0;
     for (const Centry_report& entry : check.entries) {
-        const std::wstring name = entry.entry.value.empty()
-                                      ? check_msg::quoted(entry.entry.value)
-                                      : entry.entry.value + (entry.is_folder ? check_msg::folder_mark : L"");
+        const std::wstring& value = entry.entry.value;
+        const std::wstring name = value.empty() ? check_msg::quoted(value)
+                                  : entry.is_folder ? value + check_msg::folder_mark
+                                                    : value;
         text += L"  " + name + L": " +
                 (entry.listed ? files_and_bytes(entry.files, entry.bytes)
                               : std::wstring(check_msg::entry_not_listed)) +
@@ -53,17 +54,20 @@ void add_installation(const Cinstallation_check& installation, std::wstring& tex
     text += L"\n" + std::wstring(check_msg::install_label) + installation.install_dir + L"\n";
     std::size_t replaced = 0;
     for (const Cinstall_file& file : installation.files) {
-        text += (file.exists ? check_msg::replaced_label : check_msg::created_label) + file.path + L"\n";
+        text += (file.exists ? check_msg::replaced_label : check_msg::created_label) + file.path +
+                L"\n";
         replaced += file.exists ? 1 : 0;
     }
     text += check_msg::replaced_and_created(replaced, installation.files.size() - replaced) + L"\n";
-    text += check_msg::room_label + bytes_and_megabytes(installation.room, megabytes_rounded_up(installation.room)) + L"\n";
+    const std::uint64_t room = installation.room;
+    text += check_msg::room_label + bytes_and_megabytes(room, megabytes_rounded_up(room)) + L"\n";
     if (!installation.free_known) {
         text += check_msg::room_unknown + std::wstring(L"\n");
         return;
     }
-    text += check_msg::free_label + bytes_and_megabytes(installation.free, megabytes_rounded_down(installation.free)) + L"\n";
-    if (installation.free < installation.room)
+    const std::uint64_t free = installation.free;
+    text += check_msg::free_label + bytes_and_megabytes(free, megabytes_rounded_down(free)) + L"\n";
+    if (free < room)
         text += check_msg::room_short + std::wstring(L"\n");
 }
 

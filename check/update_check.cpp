@@ -88,8 +88,9 @@ public:
         for (const Cfile_entry& item : all.files) {
             const std::wstring key = folded(item.name);
             const bool inside_reported =
-                std::any_of(reported.begin(), reported.end(),
-                            [&](const std::wstring& folder) { return key.compare(0, folder.size(), folder) == 0; });
+                std::any_of(reported.begin(), reported.end(), [&](const std::wstring& folder) {
+                    return key.compare(0, folder.size(), folder) == 0;
+                });
             if (inside_reported)
                 continue;
             const std::wstring source = all.base_dir + item.name;
@@ -112,9 +113,10 @@ public:
 private:
     static std::size_t files_below(const Cfile_list& all, const std::wstring& folder)
     {
-        return std::count_if(all.files.begin(), all.files.end(), [&](const Cfile_entry& item) {
-            return !item.is_folder && folded(item.name).compare(0, folder.size(), folder) == 0;
-        });
+        return static_cast<std::size_t>(
+            std::count_if(all.files.begin(), all.files.end(), [&](const Cfile_entry& item) {
+                return !item.is_folder && folded(item.name).compare(0, folder.size(), folder) == 0;
+            }));
     }
 
     void check_entry(const Cread_value& entry, bool source_folder_found, Cfindings& findings)
@@ -251,7 +253,8 @@ Cinstallation_check check_installation(const std::vector<Ccopied_file>& files,
         WIN32_FILE_ATTRIBUTE_DATA data = {};
         if (GetFileAttributesExW(room.dest_path.c_str(), GetFileExInfoStandard, &data)) {
             room.exists = true;
-            room.old_size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+            room.old_size =
+                (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
         }
         if (seen.insert(folded(file.path)).second)
             result.files.push_back({file.path, room.exists});

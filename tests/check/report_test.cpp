@@ -15,7 +15,8 @@ namespace {
 
 TEST(Finding, is_written_as_compilers_write_theirs)
 {
-    EXPECT_EQ(format_finding({12, Cseverity::warning, L"テキスト"}), L"update.ini(12): warning: テキスト");
+    EXPECT_EQ(format_finding({12, Cseverity::warning, L"テキスト"}),
+              L"update.ini(12): warning: テキスト");
     EXPECT_EQ(format_finding({0, Cseverity::error, L"x"}), L"update.ini: error: x");
 }
 
@@ -60,7 +61,8 @@ TEST(Command_line, folder_and_installation_in_any_order)
         {{L"update-check"}, true, L"", nullptr},
         {{L"update-check", L"C:\\u"}, true, L"C:\\u", nullptr},
         {{L"update-check", L"--against", L"D:\\g", L"u"}, true, L"u", L"D:\\g"},
-        {{L"update-check", L"C:\\My Update\"", L"--against", L"D:\\g\""}, true, L"C:\\My Update", L"D:\\g"},
+        {{L"update-check", L"C:\\My Update\"", L"--against", L"D:\\g\""}, true, L"C:\\My Update",
+         L"D:\\g"},
         {{L"update-check", L"u", L"--against"}, false, L"", nullptr},
         {{L"update-check", L"u", L"v"}, false, L"", nullptr},
         {{L"update-check", L"--fast"}, false, L"", nullptr},
