@@ -78,8 +78,7 @@ TEST(Command_line, folder_and_installation_in_any_order)
             continue;
         EXPECT_EQ(command.folder, c.folder);
         EXPECT_EQ(command.has_install_dir, c.install_dir != nullptr);
-        if (c.install_dir)
-            EXPECT_EQ(command.install_dir, c.install_dir);
+        EXPECT_EQ(command.install_dir, c.install_dir ? c.install_dir : L"");
     }
 }
 
