@@ -6,7 +6,6 @@
 #include "check/messages.h"
 #include "config/ini_line.h"
 #include "config/scanner.h"
-#include "copy/entry_files.h"
 #include "util/path.h"
 
 namespace {
@@ -162,9 +161,10 @@ void lint_repeated_key(const std::vector<std::wstring>& lines, Cini_key key,
 }
 
 // Entries that name the same thing: '/' and '\' alike, letters in either case.
-std::wstring entry_identity(const std::wstring& entry)
+std::wstring entry_identity(std::wstring entry)
 {
-    return lower_ascii_copy(with_backslashes(entry));
+    std::replace(entry.begin(), entry.end(), L'/', L'\\');
+    return lower_ascii_copy(entry);
 }
 
 }  // namespace

@@ -55,6 +55,16 @@ inline std::wstring entry_missing(const std::wstring& source_path)
 {
     return L"コピー元 " + source_path + L" が見つかりません。";
 }
+inline std::wstring entry_found_only_by_system_rules(const std::wstring& path)
+{
+    return L"コピー元 " + path +
+           L" は名前の規則 (末尾の . や空白、短い名前、英字以外の大文字・小文字) でしか見つからないため、"
+           L"コピーされません (gamedata にある名前のとおりに書いてください)。";
+}
+inline std::wstring folder_unreadable(const std::wstring& folder)
+{
+    return L"フォルダ " + folder + L" の内容を読み込めません (読み取れないフォルダかリンクです)。";
+}
 
 // Warnings: lines that look like key lines but are ignored.
 inline const wchar_t* const line_indented = L"行頭に空白があるため、この行は読まれません。";

@@ -9,7 +9,8 @@
 #include "check/messages.h"
 #include "config/copy_sources.h"
 #include "config/text_file.h"
-#include "copy/entry_files.h"
+#include "copy/folder_listing.h"
+#include "copy/update_plan.h"
 #include "copy/file_list.h"
 #include "copy/room.h"
 #include "util/code_page.h"
@@ -146,33 +147,52 @@ private:
         result_.entries.push_back(report);
     }
 
-    // Lists the entry as the copy does and looks at every file it copies.
+    // Plans the entry as the update run does and looks at every file it copies.
     void list_entry(const Cread_value& entry, Centry_report& report, Cfindings& findings)
     {
-        const std::wstring path = with_backslashes(entry.value);
-        const Centry_kind kind = entry_kind(source_folder_name, path);
-        Cfile_list list;
-        list_copy_entry(source_folder_name, path, kind, list);
+        const std::wstring path = normalized_entry(entry.value);
+        std::vector<Cplanned_file> files;
+        bool is_folder = false;
+        Cplan_fault fault;
         report.listed = true;
-        report.is_folder = kind == Centry_kind::folder;
-        report.files = list.files.size();
-        report.bytes = list.total_size;
+        if (!plan_entry(sources_, source_folder_name, path, files, is_folder, fault)) {
+            // The updater finds nothing to copy here and stops the update.
+            add(findings, entry.line, Cseverity::error, plan_fault_finding(fault));
+            return;
+        }
+        report.is_folder = is_folder;
+        report.files = files.size();
+        for (const Cplanned_file& file : files)
+            report.bytes += file.size;
         if (report.is_folder)
             entry_folders_.insert(folded(path));
-        if (report.is_folder && list.files.empty())
+        if (report.is_folder && files.empty())
             add(findings, entry.line, Cseverity::warning,
                 check_msg::entry_copies_nothing(entry.value));
         std::wstring longest;
-        for (const Cfile_entry& file : list.files) {
-            const std::wstring copied = copied_path(path, kind, file);
-            result_.files.push_back({copied, file.size});
-            note_copied(copied, entry.line, findings);
-            if (copied.size() > longest.size())
-                longest = copied;
+        for (const Cplanned_file& file : files) {
+            result_.files.push_back({file.relative, file.size});
+            note_copied(file.relative, entry.line, findings);
+            if (file.relative.size() > longest.size())
+                longest = file.relative;
         }
         if (longest.size() > longest_relative_path)
             add(findings, entry.line, Cseverity::warning,
                 check_msg::path_too_long(longest, longest.size()));
+    }
+
+    static std::wstring plan_fault_finding(const Cplan_fault& fault)
+    {
+        switch (fault.kind) {
+        case Cplan_fault::Ckind::folder_unreadable:
+            return check_msg::folder_unreadable(fault.path);
+        case Cplan_fault::Ckind::folder_missing:
+            return check_msg::entry_found_only_by_system_rules(fault.path);
+        case Cplan_fault::Ckind::file_missing:
+        case Cplan_fault::Ckind::none:
+            break;
+        }
+        return check_msg::entry_found_only_by_system_rules(fault.path);
     }
 
     // Remembers a copied file and its folders; the folders the copy must make have
@@ -195,6 +215,7 @@ private:
     }
 
     Cfolder_check& result_;
+    Cfolder_cache sources_;                   // each folder of gamedata listed once
     std::set<std::wstring> copied_;           // folded paths of copied files
     std::set<std::wstring> touched_folders_;  // folded folders that hold a copied file
     std::set<std::wstring> entry_folders_;    // folded folders that entries name

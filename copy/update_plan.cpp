@@ -18,81 +18,6 @@ namespace {
 constexpr int write_check_tries = 5;
 constexpr DWORD write_check_pause_ms = 250;
 
-std::wstring source_path(const std::wstring& entry)
-{
-    return update_info.source_dir + L"\\" + entry;
-}
-
-std::vector<std::wstring> split_entry(const std::wstring& entry)
-{
-    std::vector<std::wstring> parts;
-    std::wstring::size_type start = 0;
-    for (;;) {
-        const std::wstring::size_type end = entry.find(L'\\', start);
-        parts.push_back(entry.substr(start, end - start));
-        if (end == std::wstring::npos)
-            return parts;
-        start = end + 1;
-    }
-}
-
-// The entry names nothing the copy can find. The system may still find something
-// under its looser rules: a folder gets the folder message.
-bool entry_missing(const std::wstring& entry)
-{
-    const DWORD attributes = GetFileAttributesW(source_path(entry).c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return fail_update(msg::source_folder_missing(entry));
-    return fail_update(msg::source_file_missing(source_path(entry)));
-}
-
-bool listing_failed(const Cfolder_items& listed)
-{
-    return listed.status == Clisting_status::failed;
-}
-
-bool plan_folder_entry(Cfolder_cache& sources, const std::wstring& entry,
-                       std::vector<Cplanned_file>& plan)
-{
-    Cfile_list list;
-    list.cache = &sources;
-    list.search(source_path(entry), L"*", L"*", true);
-    if (!list.unreadable_folder.empty())
-        return fail_update(msg::folder_unreadable(list.unreadable_folder));
-    for (const Cfile_entry& file : list.files)
-        plan.push_back({entry + L"\\" + file.name, file.size, Ctarget()});
-    return true;
-}
-
-// Walks the entry from the top of the update data, one listed folder at a time.
-bool plan_entry(Cfolder_cache& sources, const std::wstring& entry,
-                std::vector<Cplanned_file>& plan)
-{
-    const std::vector<std::wstring> parts = split_entry(entry);
-    std::wstring folder = update_info.source_dir;
-    std::wstring relative_folder;
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        if (listing_failed(sources.items(folder)))
-            return fail_update(msg::folder_unreadable(folder));
-        const Clisted_item* item = sources.find(folder, parts[i]);
-        if (!item)
-            return entry_missing(entry);
-        const bool last = i + 1 == parts.size();
-        if (item->is_folder() && item->is_link())
-            return fail_update(msg::folder_unreadable(folder + L"\\" + item->name));
-        if (last && !item->is_folder()) {
-            // The file's name as found in the update data; its folders as written.
-            plan.push_back({relative_folder + item->name, item->size, Ctarget()});
-            return true;
-        }
-        if (!item->is_folder())
-            return entry_missing(entry);
-        folder += L"\\" + parts[i];
-        relative_folder += parts[i] + L"\\";
-    }
-    return plan_folder_entry(sources, entry, plan);
-}
-
 // Waits a while with the dialog alive.
 void pause_pumping(DWORD milliseconds)
 {
@@ -177,13 +102,128 @@ bool check_room(const std::vector<Cplanned_file>& plan)
 
 }  // namespace
 
+std::wstring plan_fault_text(const Cplan_fault& fault)
+{
+    switch (fault.kind) {
+    case Cplan_fault::Ckind::folder_missing:
+        return msg::source_folder_missing(fault.path);
+    case Cplan_fault::Ckind::folder_unreadable:
+        return msg::folder_unreadable(fault.path);
+    case Cplan_fault::Ckind::file_missing:
+    case Cplan_fault::Ckind::none:
+        break;
+    }
+    return msg::source_file_missing(fault.path);
+}
+
+std::wstring normalized_entry(const std::wstring& entry)
+{
+    std::wstring result;
+    std::wstring part;
+    for (std::wstring::size_type i = 0; i <= entry.size(); ++i) {
+        const wchar_t c = i < entry.size() ? entry[i] : L'\\';
+        if (c != L'\\' && c != L'/') {
+            part += c;
+            continue;
+        }
+        if (!part.empty() && part != L".")
+            result += (result.empty() ? L"" : L"\\") + part;
+        part.clear();
+    }
+    return result;
+}
+
+namespace {
+
+std::vector<std::wstring> split_entry(const std::wstring& entry)
+{
+    std::vector<std::wstring> parts;
+    std::wstring::size_type start = 0;
+    for (;;) {
+        const std::wstring::size_type end = entry.find(L'\\', start);
+        parts.push_back(entry.substr(start, end - start));
+        if (end == std::wstring::npos)
+            return parts;
+        start = end + 1;
+    }
+}
+
+bool fault_of(Cplan_fault& fault, Cplan_fault::Ckind kind, const std::wstring& path)
+{
+    fault.kind = kind;
+    fault.path = path;
+    return false;
+}
+
+// The entry names nothing the copy can find. The system may still find something
+// under its looser rules: a folder gets the folder message.
+bool entry_missing(const std::wstring& source_dir, const std::wstring& entry, Cplan_fault& fault)
+{
+    const std::wstring path = source_dir + L"\\" + entry;
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return fault_of(fault, Cplan_fault::Ckind::folder_missing, entry);
+    return fault_of(fault, Cplan_fault::Ckind::file_missing, path);
+}
+
+bool plan_folder_entry(Cfolder_cache& sources, const std::wstring& source_dir,
+                       const std::wstring& entry, std::vector<Cplanned_file>& plan,
+                       Cplan_fault& fault)
+{
+    Cfile_list list;
+    list.cache = &sources;
+    list.search(source_dir + L"\\" + entry, L"*", L"*", true);
+    if (!list.unreadable_folder.empty())
+        return fault_of(fault, Cplan_fault::Ckind::folder_unreadable, list.unreadable_folder);
+    for (const Cfile_entry& file : list.files)
+        plan.push_back({entry + L"\\" + file.name, file.size, Ctarget()});
+    return true;
+}
+
+}  // namespace
+
+// Walks the entry from the top of the update data, one listed folder at a time.
+bool plan_entry(Cfolder_cache& sources, const std::wstring& source_dir, const std::wstring& entry,
+                std::vector<Cplanned_file>& plan, bool& is_folder, Cplan_fault& fault)
+{
+    fault = Cplan_fault();
+    is_folder = false;
+    const std::vector<std::wstring> parts = split_entry(entry);
+    std::wstring folder = source_dir;
+    std::wstring relative_folder;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (sources.items(folder).status == Clisting_status::failed)
+            return fault_of(fault, Cplan_fault::Ckind::folder_unreadable, folder);
+        const Clisted_item* item = sources.find(folder, parts[i]);
+        if (!item)
+            return entry_missing(source_dir, entry, fault);
+        if (item->is_folder() && item->is_link())
+            return fault_of(fault, Cplan_fault::Ckind::folder_unreadable,
+                            folder + L"\\" + item->name);
+        const bool last = i + 1 == parts.size();
+        if (last && !item->is_folder()) {
+            // The file's name as found in the update data; its folders as written.
+            plan.push_back({relative_folder + item->name, item->size, Ctarget()});
+            return true;
+        }
+        if (!item->is_folder())
+            return entry_missing(source_dir, entry, fault);
+        folder += L"\\" + parts[i];
+        relative_folder += parts[i] + L"\\";
+    }
+    is_folder = true;
+    return plan_folder_entry(sources, source_dir, entry, plan, fault);
+}
+
 bool plan_update(const std::vector<std::wstring>& entries, const Clisting_tick& tick,
                  std::vector<Cplanned_file>& plan)
 {
     Cfolder_cache sources(Cname_match::ascii_letters, tick);
     for (const std::wstring& entry : entries) {
-        if (!plan_entry(sources, entry, plan))
-            return false;
+        bool is_folder = false;
+        Cplan_fault fault;
+        if (!plan_entry(sources, update_info.source_dir, entry, plan, is_folder, fault))
+            return fail_update(plan_fault_text(fault));
     }
     return true;
 }

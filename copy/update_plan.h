@@ -17,6 +17,34 @@ struct Cplanned_file {
     Ctarget target;          // what the installation holds there (filled by the check)
 };
 
+// Why an entry could not be planned.
+struct Cplan_fault {
+    enum class Ckind {
+        none,
+        file_missing,      // path: the entry's source path
+        folder_missing,    // path: the entry (found by the system's rules, as a folder)
+        folder_unreadable  // path: the folder that could not be read or is a link
+    };
+    Ckind kind = Ckind::none;
+    std::wstring path;
+};
+
+// The warning the updater shows for a fault.
+std::wstring plan_fault_text(const Cplan_fault& fault);
+
+// An entry as the copy works with it: '\' between its folders ('/' accepted), with
+// empty and "." steps dropped.
+std::wstring normalized_entry(const std::wstring& entry);
+
+// Lists what one (normalized) entry stands for below source_dir and appends its
+// files to `plan` in copy order; `is_folder` tells a folder entry. Shows nothing:
+// false with `fault` set when the entry names nothing the copy can find now (gone,
+// or found only through the system's looser rules for names: a trailing dot or
+// space, another case of a non-ASCII letter, a short name), or a folder cannot be
+// read to its end. The update run and the publisher's check both plan through it.
+bool plan_entry(Cfolder_cache& sources, const std::wstring& source_dir, const std::wstring& entry,
+                std::vector<Cplanned_file>& plan, bool& is_folder, Cplan_fault& fault);
+
 // Lists what every entry stands for, each folder of the update data once, and
 // appends the files in copy order. An entry that names nothing there now (gone,
 // or found only through the system's looser rules for names: a trailing dot or

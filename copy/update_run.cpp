@@ -16,27 +16,6 @@
 
 namespace {
 
-// An entry may be written with '/' between its folders, which Windows accepts as a
-// separator, and with empty or "." steps, which it passes over; the copy works with
-// '\' between real names only, so that the folders of the destination are made
-// level by level and the dialog shows one kind of path.
-std::wstring normalized_entry(const std::wstring& entry)
-{
-    std::wstring result;
-    std::wstring part;
-    for (std::wstring::size_type i = 0; i <= entry.size(); ++i) {
-        const wchar_t c = i < entry.size() ? entry[i] : L'\\';
-        if (c != L'\\' && c != L'/') {
-            part += c;
-            continue;
-        }
-        if (!part.empty() && part != L".")
-            result += (result.empty() ? L"" : L"\\") + part;
-        part.clear();
-    }
-    return result;
-}
-
 void pump()
 {
     ruko::pump_messages();

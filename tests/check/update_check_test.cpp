@@ -133,6 +133,9 @@ std::vector<Ctrap> traps()
          {{5, E, L"#COPY_FILE の値が空"}}, 2},
         {"an entry missing", head + "#COPY_FILE = \"sub\\\\c.dat\"\r\n", usual, {},
          {{5, E, L"コピー元 gamedata\\sub\\c.dat が見つかりません"}}, 2},
+        {"an entry found only by the system's rules for names",
+         head + "#COPY_FILE = \"a.dat \"\r\n", usual, {},
+         {{5, E, L"コピー元 gamedata\\a.dat  は名前の規則"}}, 2},
     };
 }
 
