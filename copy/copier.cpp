@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "copy/folder_listing.h"
 #include "copy/update_process_dialog.h"
 #include "session/messages.h"
 #include "session/notices.h"
@@ -86,7 +87,9 @@ bool Ccopier::write_temporary(const std::wstring& source_path, const std::wstrin
     if (!source.open(source_path, L"rb"))
         return fail(msg::source_open_failed(source_path));
     // A folder that cannot be made shows up as a temporary file that cannot be opened.
-    create_path_folders(dest_path);
+    // Each folder is made once per run: making one walks every level of its path.
+    if (made_folders_.insert(fold_path_case(path_folder(dest_path))).second)
+        create_path_folders(dest_path);
     Chandle_file dest(open_temporary(temporary_path, target));
     if (!dest.is_open())
         return fail(msg::destination_open_failed(dest_path));

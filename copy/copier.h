@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,7 @@ private:
     void show_position(int bar, int position);
 
     std::vector<char> block_;
+    std::set<std::wstring> made_folders_;  // destination folders made (or found) this run
     Cprogress_pacer pacer_;
     bool started_ = false;  // the first file's path has been shown
     std::wstring text_;     // the latest state: the path of the file being copied...

@@ -90,14 +90,7 @@ TEST(Text_file, a_file_it_cannot_hold_is_refused_as_out_of_memory)
 {
     Ctemp_folder folder;
     const std::wstring path = folder / L"update.ini";
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    LARGE_INTEGER size;
-    size.QuadPart = 2500000000LL;
-    SetFilePointerEx(file, size, nullptr, FILE_BEGIN);
-    ASSERT_TRUE(SetEndOfFile(file));
-    CloseHandle(file);
+    ASSERT_TRUE(make_sized_file(path, 2500000000LL));
     std::wstring text;
     EXPECT_THROW(read_text_file(path, text), std::bad_alloc);
 }
