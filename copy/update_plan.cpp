@@ -40,20 +40,33 @@ std::uint64_t cluster_size(const std::wstring& folder)
     return 4096;
 }
 
+// A file where a folder of the destination has to be: the copy could make neither
+// the folder nor the file. Looks from the folder up to the installation folder.
+bool file_in_the_way(std::wstring folder)
+{
+    while (folder.size() > update_info.dest_dir.size()) {
+        const DWORD attributes = GetFileAttributesW(folder.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES)
+            return !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+        folder = path_folder(folder);
+    }
+    return false;
+}
+
 // Lists each folder of the installation once and fills every file's target.
 bool find_targets(std::vector<Cplanned_file>& plan, const Clisting_tick& tick)
 {
     Cfolder_cache installed(Cname_match::file_system, tick);
+    std::set<std::wstring> folders_to_make;
     for (Cplanned_file& file : plan) {
         const std::wstring dest_path = update_info.dest_dir + L"\\" + file.relative;
         const std::wstring folder = path_folder(dest_path);
         const Cfolder_items& listed = installed.items(folder);
-        if (listed.status == Clisting_status::failed) {
-            const DWORD attributes = GetFileAttributesW(folder.c_str());
-            if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-                return fail_update(msg::destination_open_failed(dest_path));  // a file in the way
+        if (listed.status != Clisting_status::listed &&
+            folders_to_make.insert(fold_path_case(folder)).second && file_in_the_way(folder))
+            return fail_update(msg::destination_open_failed(dest_path));
+        if (listed.status == Clisting_status::failed)
             return fail_update(msg::folder_unreadable(folder));
-        }
         const Clisted_item* item = installed.find(folder, path_file_name(dest_path));
         if (!item)
             continue;

@@ -417,6 +417,21 @@ TEST_F(Update_run, ABlockedTargetStopsTheRunWithNothingChanged)
     }
 }
 
+TEST_F(Update_run, AFileWhereAFolderMustBeStopsTheRunWithNothingChanged)
+{
+    give({{L"a.dat", "a"}, {L"sub\\deep\\e.dat", "e"}});
+    write_file(dest(L"a.dat"), "old a");
+    write_file(dest(L"sub"), "a file in the way");
+    entries({L"a.dat", L"sub"});
+
+    EXPECT_FALSE(update_process());
+
+    EXPECT_EQ(boxes_.texts(), (std::vector<std::wstring>{
+                                  msg::destination_open_failed(dest(L"sub\\deep\\e.dat")),
+                                  msg::update_failed}));
+    EXPECT_EQ(read_file(dest(L"a.dat")), "old a");
+}
+
 DWORD WINAPI let_go_soon(void* file)
 {
     Sleep(300);
