@@ -68,9 +68,12 @@ private:
         int position = -1;
     };
 
-    bool write_temporary(const std::wstring& source_path, const std::wstring& temporary_path,
-                         const std::wstring& dest_path, const Ctarget& target,
-                         std::uint64_t run_total, std::uint64_t& run_remaining);
+    // Writes the temporary file and moves it over the target; false after telling
+    // the user (the caller removes what is left of the temporary file).
+    bool write_and_swap(const std::wstring& source_path, const std::wstring& temporary_path,
+                        const std::wstring& final_path, const std::wstring& dest_path,
+                        const Ctarget& target, std::uint64_t run_total,
+                        std::uint64_t& run_remaining);
     void refresh(bool now);
     void show_position(int bar, int position);
 
