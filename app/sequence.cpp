@@ -24,10 +24,25 @@ const std::vector<Cupdate_step>& update_steps()
     return steps;
 }
 
+namespace {
+
+// No input ends the program without a word: a step that runs out of memory (or
+// meets any other exception) ends the run with a warning and the closing notice.
+bool run_step(Cupdate_step step)
+{
+    try {
+        return step();
+    } catch (...) {
+        return fail_update(msg::out_of_memory);
+    }
+}
+
+}  // namespace
+
 bool run_steps(const std::vector<Cupdate_step>& steps)
 {
     for (Cupdate_step step : steps) {
-        if (!step())
+        if (!run_step(step))
             return false;  // the step has told the user why
     }
     show_information(msg::update_succeeded);

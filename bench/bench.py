@@ -4,16 +4,19 @@
 Three trees are made once in /dev/shm/updater-bench (memory, so that the disk does
 not decide) and reached from the Wine prefix through the link drive_c/bench:
 
-  large   4 files of 200 MB
-  small   5,000 files of 4 KB in 20 folders, each with a subfolder
-  mixed   50 files of 5 MB and 2,000 files of 8 KB in 10 folders
+  large    4 files of 200 MB
+  small    5,000 files of 4 KB in 20 folders, each with a subfolder
+  mixed    50 files of 5 MB and 2,000 files of 8 KB in 10 folders
+  entries  3,000 files of 1 KB in one folder, each named by an entry of its own
+           (the updater alone: how its listing grows with the entries)
 
-For every tree, round after round, the three tools copy the same tree into an empty
-folder, interleaved: the updater (started by the end-to-end watcher, which answers
-its question with Yes; timed by the watcher from process start to exit, success box
+For every tree, round after round, the three tools copy the same tree,
+interleaved: the updater (started by the end-to-end watcher, which answers its
+question with Yes; timed by the watcher from process start to exit, success box
 included), xcopy /E /I /Y (started and timed by the watcher the same way) and cp -r
-(timed here). The first round is a warm-up and is not counted. Prints the medians
-and the ratios updater/xcopy and updater/cp.
+(timed here). The destination already holds the files, as in a real update, which
+overwrites (--into empty: an empty folder). The first round is a warm-up and is not
+counted. Prints the medians and the ratios updater/xcopy and updater/cp.
 
 Run through bench/run, which enters the rig and builds the updater and the watcher.
 """
@@ -29,7 +32,9 @@ import time
 
 SHM = "/dev/shm/updater-bench"
 TREES = ["large", "small", "mixed"]
-TARGETS = {"small": 1.6, "mixed": 1.8}  # updater / xcopy
+TARGETS = {"small": 1.4, "mixed": 1.2, "large": 1.5}  # updater / xcopy
+ENTRIES = 3000
+INTO_EXISTING = True  # the destination holds the files already (--into)
 
 
 def drive_c(*parts):
@@ -63,6 +68,8 @@ def make_tree(name, root):
             folder = os.path.join(root, "dir%02d" % d)
             write_files(folder, 125, 4096, d)
             write_files(os.path.join(folder, "sub"), 125, 4096, d + 100)
+    elif name == "entries":
+        write_files(root, ENTRIES, 1024, 0)
     elif name == "mixed":
         for d in range(10):
             folder = os.path.join(root, "dir%02d" % d)
@@ -78,7 +85,7 @@ def source_tree(tree):
     return os.path.join(updater_folder(tree), "gamedata", tree)
 
 
-def prepare_world(build_dir):
+def prepare_world(build_dir, exe=None):
     os.makedirs(SHM, exist_ok=True)
     link = drive_c("bench")
     if os.path.islink(link) or os.path.exists(link):
@@ -87,17 +94,19 @@ def prepare_world(build_dir):
     else:
         os.symlink(SHM, link)
     lines = ["Windows Registry Editor Version 5.00", ""]
-    for tree in TREES:
+    for tree in TREES + ["entries"]:
         stamp = os.path.join(updater_folder(tree), ".made")
         if not os.path.exists(stamp):
             print("making the %s tree in %s..." % (tree, SHM), flush=True)
             shutil.rmtree(updater_folder(tree), ignore_errors=True)
             make_tree(tree, source_tree(tree))
             open(stamp, "w").close()
-        shutil.copy(os.path.join(build_dir, "updater.exe"), updater_folder(tree))
+        shutil.copy(exe or os.path.join(build_dir, "updater.exe"), updater_folder(tree))
+        entries = [tree] if tree != "entries" else \
+            ["%s\\\\%s" % (tree, name) for name in sorted(os.listdir(source_tree(tree)))]
         with open(os.path.join(updater_folder(tree), "update.ini"), "wb") as f:
-            f.write(("#REG_PATH = \"UpdaterBench\\\\%s\"\r\n#GAME_TITLE = \"Bench\"\r\n"
-                     "#COPY_FILE = \"%s\"\r\n" % (tree, tree)).encode("ascii"))
+            f.write(("#REG_PATH = \"UpdaterBench\\\\%s\"\r\n#GAME_TITLE = \"Bench\"\r\n" % tree +
+                     "".join("#COPY_FILE = \"%s\"\r\n" % e for e in entries)).encode("ascii"))
         key = "HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\UpdaterBench\\" + tree
         game = win("game-" + tree).replace("\\", "\\\\")
         lines += ["[%s]" % key, '"exe_dir"="%s"' % game, '"dat_dir"="%s"' % game,
@@ -131,12 +140,15 @@ def restart_wineserver():
         subprocess.call(["wineserver", "-p"], stdout=log, stderr=log)
 
 
-def fresh(folder, engine=False):
+def fresh(folder, engine=False, tree=None):
+    """An empty destination, or with INTO_EXISTING one that holds the tree already."""
     shutil.rmtree(folder, ignore_errors=True)
     os.makedirs(folder)
     if engine:
         with open(os.path.join(folder, "VellocEngine.exe"), "wb") as f:
             f.write(b"engine")
+    if tree and INTO_EXISTING:
+        subprocess.check_call(["cp", "-r", source_tree(tree), os.path.join(folder, tree)])
 
 
 def watched(build_dir, exe, args=None, answers=(), prepare=lambda: None):
@@ -174,7 +186,7 @@ def watched(build_dir, exe, args=None, answers=(), prepare=lambda: None):
 def run_updater(build_dir, tree):
     seconds, events = watched(
         build_dir, win("upd-" + tree, "updater.exe"), answers=["yes"],
-        prepare=lambda: fresh(os.path.join(SHM, "game-" + tree), engine=True))
+        prepare=lambda: fresh(os.path.join(SHM, "game-" + tree), engine=True, tree=tree))
     boxes = [e["text"] for e in events if e["event"] == "box"]
     if not boxes or boxes[-1] != "アップデートは正常に終了しました。":
         sys.exit("the updater did not succeed on %s: %s" % (tree, boxes))
@@ -184,14 +196,14 @@ def run_updater(build_dir, tree):
 def run_xcopy(build_dir, tree):
     args = "/E /I /Y %s %s" % (win("upd-" + tree, "gamedata", tree), win("xcopy-" + tree, tree))
     seconds, _ = watched(build_dir, "C:\\windows\\system32\\xcopy.exe", args=args,
-                         prepare=lambda: fresh(os.path.join(SHM, "xcopy-" + tree)))
+                         prepare=lambda: fresh(os.path.join(SHM, "xcopy-" + tree), tree=tree))
     return seconds
 
 
 def run_cp(build_dir, tree):
-    fresh(os.path.join(SHM, "cp-" + tree))
+    fresh(os.path.join(SHM, "cp-" + tree), tree=tree)
     started = time.perf_counter()
-    subprocess.check_call(["cp", "-r", source_tree(tree), os.path.join(SHM, "cp-" + tree, tree)])
+    subprocess.check_call(["cp", "-rT", source_tree(tree), os.path.join(SHM, "cp-" + tree, tree)])
     return time.perf_counter() - started
 
 
@@ -208,10 +220,21 @@ def main():
     parser.add_argument("--rounds", type=int, default=5, help="timed rounds (5)")
     parser.add_argument("--trees", default=",".join(TREES))
     parser.add_argument("--keep", action="store_true", help="keep the trees in /dev/shm")
+    parser.add_argument("--into", choices=["existing", "empty"], default="existing",
+                        help="what the destination holds before each copy (existing)")
+    parser.add_argument("--exe", help="time this updater.exe instead of the build's")
     args = parser.parse_args()
+    global INTO_EXISTING
+    INTO_EXISTING = args.into == "existing"
     build_dir = os.path.abspath(args.build_dir)
     trees = args.trees.split(",")
-    prepare_world(build_dir)
+    prepare_world(build_dir, args.exe)
+    print("destination: %s" % ("holding the files already" if INTO_EXISTING else "empty"))
+    if "entries" in trees:
+        trees.remove("entries")
+        entry_times = [run_updater(build_dir, "entries") for _ in range(3)]
+        print("entries: %d file entries in one folder of %d files: %.2f s (median of 3)" % (
+            ENTRIES, ENTRIES, statistics.median(entry_times)), flush=True)
 
     times = {(tree, tool): [] for tree in trees for tool, _ in TOOLS}
     for round_number in range(args.rounds + 1):

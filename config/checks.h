@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "config/copy_sources.h"
+
 // A step of the update: #REG_PATH and #GAME_TITLE are both given (not empty).
 bool check_reg_path_and_title();
 
@@ -14,6 +16,3 @@ bool check_copy_sources();
 // printf-style formatting into a buffer of 1024 wide characters; a longer result
 // is cut to its first 1023.
 std::wstring format_wide(const wchar_t* pattern, ...);
-
-// True when the copy entry could reach outside the folder it is joined to.
-bool is_unsafe_copy_entry(const std::wstring& entry);

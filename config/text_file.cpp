@@ -1,6 +1,8 @@
 #include "config/text_file.h"
 
-#include <windows.h>
+#include <climits>
+#include <cstdio>
+#include <new>
 
 #include "util/code_page.h"
 #include "util/file.h"
@@ -21,12 +23,17 @@ bool read_text_file(const std::wstring& path, std::wstring& text)
     Cfile file;
     if (!file.open(path, L"rt"))
         return false;
+    // The conversion counts bytes in an int: a larger file cannot be held, which the
+    // run reports like any other lack of memory.
+    if (file.size > INT_MAX)
+        throw std::bad_alloc();
     // The size counts CR LF pairs as two bytes; text mode delivers them as one, so
     // the count read is what holds.
-    std::string buffer(static_cast<std::uint32_t>(file.size), '\0');
-    size_t count = 0;
+    std::string buffer(static_cast<std::size_t>(file.size), '\0');
+    std::size_t count = 0;
     if (file.stream && !buffer.empty())
         count = fread(&buffer[0], 1, buffer.size(), file.stream);
+    file.close();
     text = ansi_to_wide(buffer.data(), static_cast<int>(count));
     return true;
 }

@@ -2,32 +2,65 @@
 // The file copier: copies one file of the update data over the installation in
 // blocks, showing its path and the progress of the file and of the whole run in
 // the progress dialog, and letting the dialog handle its messages after every block.
+//
+// A file is never written in place: its bytes go to a temporary file beside the
+// target, which then replaces the target in one move. A copy that fails at any
+// point leaves the installed file as it was and no temporary file behind.
 
 #include <windows.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
+
+#include "copy/progress_pacer.h"
 
 namespace ruko {
 class Cwindow_base;
 }
 
+// What the installation holds where a file goes, as its folder's listing showed it.
+struct Ctarget {
+    bool exists = false;
+    std::wstring name_on_disk;  // file name only, in the letter case it has there
+    DWORD attributes = 0;
+    std::uint64_t size = 0;
+};
+
+// The suffix of the temporary file written beside a target ("data.arc" is written
+// as "data.arc.update~" and then moved over "data.arc").
+extern const wchar_t* const temporary_suffix;
+
+// The attributes a temporary file is created with: the replaced file's hidden,
+// system and archive attributes, so that the swap keeps them (the system also
+// refuses to create a file over a hidden or system one without them).
+DWORD temporary_file_attributes(const Ctarget& target);
+
 // What one update run needs across its files: the block buffer, allocated once for
-// the run rather than once per file, and the bar positions last sent to the dialog,
-// so that a bar is only told about a position it does not show yet.
+// the run rather than once per file, the latest state of the run, and what the
+// dialog was last told, so that it is brought up to date at most once per frame
+// and only with what it does not show yet.
 class Ccopier {
 public:
     static constexpr std::size_t block_size = 1000000;
 
     Ccopier();
 
-    // Copies source_dir\relative_path to dest_dir\relative_path (creating its
-    // folders), subtracting every byte copied from run_remaining. True when the
-    // whole file was written; false after the user has been told why.
+    // Copies source_dir\relative_path over dest_dir\relative_path (creating its
+    // folders), subtracting every byte copied from run_remaining. `target` is what
+    // the installation holds there; null has the copier look it up. True when the
+    // whole file is in place; false after the user has been told why.
     bool copy_one_file(const std::wstring& relative_path, std::uint64_t run_total,
-                       std::uint64_t& run_remaining);
+                       std::uint64_t& run_remaining, const Ctarget* target = nullptr);
+
+    // Brings the dialog up to date with the latest state at once, whatever the
+    // frame: before a message box, and before the dialog goes away.
+    void show_progress_now();
+
+    // Shows the warning, then the closing notice, over an up-to-date dialog. False.
+    bool fail(const std::wstring& text);
 
 private:
     struct Cshown_position {
@@ -35,15 +68,32 @@ private:
         int position = -1;
     };
 
+    // Writes the temporary file and moves it over the target; false after telling
+    // the user (the caller removes what is left of the temporary file).
+    bool write_and_swap(const std::wstring& source_path, const std::wstring& temporary_path,
+                        const std::wstring& final_path, const std::wstring& dest_path,
+                        const Ctarget& target, std::uint64_t run_total,
+                        std::uint64_t& run_remaining);
+    void refresh(bool now);
     void show_position(int bar, int position);
 
     std::vector<char> block_;
+    std::set<std::wstring> made_folders_;  // destination folders made (or found) this run
+    Cprogress_pacer pacer_;
+    bool started_ = false;  // the first file's path has been shown
+    std::wstring text_;     // the latest state: the path of the file being copied...
+    int positions_[2] = {-1, -1};  // ...and both bar positions (-1: none yet)
+    HWND shown_text_window_ = nullptr;
+    std::wstring shown_text_;
     Cshown_position shown_[2];
 };
 
 // One file with a block buffer of its own (a run copies through one Ccopier).
 bool copy_one_file(const std::wstring& relative_path, std::uint64_t run_total,
                    std::uint64_t& run_remaining);
+
+// What the installation holds at `path`, looked up on its own.
+Ctarget look_up_target(const std::wstring& path);
 
 // A bar position from 0 to 1000 for `done` bytes of `total`: truncated, clamped,
 // and 1000 when there is nothing to copy at all.

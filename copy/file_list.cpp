@@ -1,49 +1,18 @@
 #include "copy/file_list.h"
 
-#include <windows.h>
-
+#include "copy/folder_listing.h"
 #include "util/path.h"
 
 namespace {
 
 const wchar_t* const any = L"*";
 
-// One FindFirstFileW/FindNextFileW search, closed when it goes out of scope.
-class Cfind {
-public:
-    explicit Cfind(const std::wstring& pattern)
-        : handle_(FindFirstFileW(pattern.c_str(), &data_))
-    {
-    }
-    ~Cfind()
-    {
-        if (is_open())
-            FindClose(handle_);
-    }
-    Cfind(const Cfind&) = delete;
-    Cfind& operator=(const Cfind&) = delete;
-
-    bool is_open() const { return handle_ != INVALID_HANDLE_VALUE; }
-    const WIN32_FIND_DATAW& item() const { return data_; }
-    bool next() { return FindNextFileW(handle_, &data_) != FALSE; }
-
-private:
-    WIN32_FIND_DATAW data_ = {};
-    HANDLE handle_;
-};
-
-bool is_dot_or_dot_dot(const wchar_t* name)
-{
-    return (name[0] == L'.' && name[1] == L'\0') ||
-           (name[0] == L'.' && name[1] == L'.' && name[2] == L'\0');
-}
-
-Cfile_entry make_entry(const std::wstring& relative_folder, const WIN32_FIND_DATAW& item)
+Cfile_entry make_entry(const std::wstring& relative_folder, const Clisted_item& item)
 {
     Cfile_entry entry;
-    entry.name = relative_folder + item.cFileName;
-    entry.is_folder = (item.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    entry.size = (static_cast<std::uint64_t>(item.nFileSizeHigh) << 32) | item.nFileSizeLow;
+    entry.name = relative_folder + item.name;
+    entry.is_folder = item.is_folder();
+    entry.size = item.size;
     return entry;
 }
 
@@ -61,32 +30,44 @@ bool Cfile_list::search(const std::wstring& base_folder, const std::wstring& nam
     lower_extension_pattern_ = lower_ascii_copy(extension_pattern);
 
     files.clear();  // total_size is kept: each list is searched once, from 0
+    unreadable_folder.clear();
     base_dir = base_folder + L"\\";
-    search_folder(std::wstring());
+    if (!search_folder(std::wstring()))
+        files.clear();
     return !files.empty();
 }
 
 bool Cfile_list::search_folder(const std::wstring& relative_folder)
 {
-    Cfind find(base_dir + relative_folder + L"*");
-    if (!find.is_open())
-        return true;  // missing or unreadable: nothing to list, nothing to say
-    do {
-        const WIN32_FIND_DATAW& item = find.item();
-        if (is_dot_or_dot_dot(item.cFileName))
-            continue;
+    Cfolder_cache own_cache;
+    Cfolder_cache& folders = cache ? *cache : own_cache;
+    const std::wstring folder = base_dir + relative_folder;
+    const Cfolder_items& listed = folders.items(folder.substr(0, folder.size() - 1));
+    if (listed.status == Clisting_status::missing && relative_folder.empty())
+        return true;  // nothing to list
+    if (listed.status != Clisting_status::listed) {
+        unreadable_folder = folder.substr(0, folder.size() - 1);
+        return false;
+    }
+    for (const Clisted_item& item : listed.items) {
         Cfile_entry entry = make_entry(relative_folder, item);
         if (entry.is_folder) {
             const std::wstring subfolder = entry.name + L"\\";
             if (want_folders)
                 keep(std::move(entry));
+            if (!recursive)
+                continue;
+            if (item.is_link()) {
+                unreadable_folder = base_dir + entry.name;
+                return false;
+            }
             // Depth first: the subfolder's items come right where it was met.
-            if (recursive)
-                search_folder(subfolder);
+            if (!search_folder(subfolder))
+                return false;
         } else if (want_files && matches(entry.name)) {
             keep(std::move(entry));
         }
-    } while (find.next());
+    }
     return true;
 }
 

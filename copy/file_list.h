@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+class Cfolder_cache;
+
 // One item found in a folder.
 struct Cfile_entry {
     std::wstring name;       // relative to the list's base_dir, '\' between levels, case as found
@@ -20,12 +22,14 @@ public:
     // Lists base_folder (and, if recursive, every folder below it), keeping the files
     // whose name without extension and whose extension match the patterns ("*" as a
     // whole pattern matches anything; letters A to Z match either case). True when
-    // at least one file was kept.
+    // at least one file was kept; see unreadable_folder for a listing that failed.
     bool search(const std::wstring& base_folder, const std::wstring& name_wanted,
                 const std::wstring& extension_wanted, bool with_subfolders);
 
     // Lists base_dir + relative_folder, which is empty or ends in '\', depth first.
-    // A folder that cannot be searched adds nothing. Always true.
+    // A missing base folder adds nothing. False, with unreadable_folder set, when a
+    // folder could not be listed to its end or a subfolder to descend into is a
+    // link: files would be missed without a word otherwise.
     bool search_folder(const std::wstring& relative_folder);
 
     std::vector<Cfile_entry> files;  // kept items, in the order found
@@ -36,6 +40,8 @@ public:
     bool recursive = false;
     bool want_files = false;
     bool want_folders = false;
+    Cfolder_cache* cache = nullptr;  // lists each folder once per run; own listing when null
+    std::wstring unreadable_folder;  // full path of the folder that stopped the search
 
 private:
     bool matches(const std::wstring& name) const;

@@ -1,21 +1,13 @@
 #include "copy/room.h"
 
-#include <windows.h>
-
 #include <algorithm>
 #include <map>
+
+#include "copy/folder_listing.h"
 
 namespace {
 
 constexpr std::uint64_t megabyte = 1048576;
-
-std::wstring folded(const std::wstring& path)
-{
-    std::wstring key = path;
-    if (!key.empty())
-        CharUpperBuffW(&key[0], static_cast<DWORD>(key.size()));
-    return key;
-}
 
 }  // namespace
 
@@ -32,7 +24,7 @@ std::uint64_t room_needed(const std::vector<Croom_file>& files, std::uint64_t cl
     std::uint64_t largest = 0;
     for (const Croom_file& file : files) {
         largest = std::max(largest, file.new_size);
-        auto found = by_path.emplace(folded(file.dest_path), file);
+        auto found = by_path.emplace(fold_path_case(file.dest_path), file);
         if (!found.second)
             found.first->second.new_size = std::max(found.first->second.new_size, file.new_size);
     }

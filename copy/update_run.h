@@ -6,6 +6,6 @@
 // removes the dialog. True when every file was copied.
 bool run_update();
 
-// Lists what every entry stands for, adds up the bytes, then copies entry by
-// entry, file by file, stopping at the first file that fails.
+// Lists what every entry stands for, checks the installation, adds up the bytes,
+// then copies file by file, stopping at the first file that fails.
 bool update_process();

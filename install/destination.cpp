@@ -48,7 +48,8 @@ bool check_destination()
 
 bool confirm_update()
 {
-    if (ask_yes_no(msg::confirm_overwrite(update_info.dest_dir)) == IDNO) {
+    // Only a Yes goes on: a box that could not be shown (0) is no consent.
+    if (ask_yes_no(msg::confirm_overwrite(update_info.dest_dir)) != IDYES) {
         show_information(msg::update_cancelled);
         return false;
     }

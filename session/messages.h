@@ -81,4 +81,24 @@ inline std::wstring destination_write_failed(const std::wstring& dest_path)
     return dest_path + L"への書き込みに失敗しました。";
 }
 
+// Before the first byte of the installation changes.
+inline std::wstring destination_in_use(const std::wstring& dest_path)
+{
+    return dest_path + L" は他のプログラムで使用中のため、上書きできません。\n"
+                       L"ゲームを終了してから、もう一度アップデートを実行してください。";
+}
+inline std::wstring not_enough_room(unsigned long long needed_mb, unsigned long long free_mb)
+{
+    return L"アップデートに必要なディスクの空き容量が足りません。\n必要な空き容量: " +
+           std::to_wstring(needed_mb) + L" MB\n現在の空き容量: " + std::to_wstring(free_mb) + L" MB";
+}
+inline std::wstring folder_unreadable(const std::wstring& folder_path)
+{
+    return folder_path + L" の内容を読み込めませんでした。";
+}
+
+// Any step that runs out of memory (or meets any other unexpected exception).
+inline const wchar_t* const out_of_memory =
+    L"メモリが不足しているため、アップデートを続行できません。";
+
 }  // namespace msg

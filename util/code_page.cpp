@@ -2,18 +2,24 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 std::wstring ansi_to_wide(const char* bytes, int count)
 {
     if (count <= 0)
         return std::wstring();
-    const std::string narrow(bytes, count);  // zero-terminated from here on
-    const int needed = MultiByteToWideChar(CP_ACP, 0, narrow.c_str(), -1, nullptr, 0);
+    // Up to the first zero byte, converted straight into the result: a large text
+    // is held once as bytes and once as wide characters, never more.
+    const void* zero = std::memchr(bytes, '\0', static_cast<std::size_t>(count));
+    const int length = zero ? static_cast<int>(static_cast<const char*>(zero) - bytes) : count;
+    if (length == 0)
+        return std::wstring();
+    const int needed = MultiByteToWideChar(CP_ACP, 0, bytes, length, nullptr, 0);
     if (needed <= 0)
         return std::wstring();
-    std::wstring wide(needed + 1, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, narrow.c_str(), -1, &wide[0], needed);
-    wide[needed] = L'\0';
-    return std::wstring(wide.c_str());  // up to the first zero character
+    std::wstring wide(static_cast<std::size_t>(needed), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, bytes, length, &wide[0], needed);
+    return wide;
 }
 
 std::string wide_to_ansi(const std::wstring& text)

@@ -28,6 +28,15 @@ void Cfile::close()
     size = 0;
 }
 
+bool Chandle_file::close()
+{
+    if (!is_open())
+        return true;
+    const bool closed = CloseHandle(handle) != FALSE;
+    handle = INVALID_HANDLE_VALUE;
+    return closed;
+}
+
 namespace {
 
 using Cmake_sure_directory_path_exists = BOOL(WINAPI*)(PCSTR);

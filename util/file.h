@@ -1,6 +1,8 @@
 #pragma once
 // File and folder primitives: an owning C run-time stream that knows its file's
-// size, and the creation of the folders of a path.
+// size, an owning Win32 file handle, and the creation of the folders of a path.
+
+#include <windows.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -30,3 +32,19 @@ bool create_path_folders(const std::wstring& path);
 
 // Makes sure the folder `path` itself, and every folder above it, exists.
 bool create_folder(const std::wstring& path);
+
+// Owner of at most one Win32 file handle, closed on destruction and on close().
+class Chandle_file {
+public:
+    Chandle_file() = default;
+    explicit Chandle_file(HANDLE handle) : handle(handle) {}
+    ~Chandle_file() { close(); }
+    Chandle_file(const Chandle_file&) = delete;
+    Chandle_file& operator=(const Chandle_file&) = delete;
+
+    bool is_open() const { return handle != INVALID_HANDLE_VALUE; }
+    // False when the system reports a failure closing it (data not written).
+    bool close();
+
+    HANDLE handle = INVALID_HANDLE_VALUE;
+};

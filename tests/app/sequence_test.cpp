@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <new>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,23 @@ TEST_F(Sequence, stops_at_the_first_false_without_a_message_of_its_own)
         EXPECT_EQ(calls.size(), size_t(failing + 1)) << "failing step " << failing;
         EXPECT_TRUE(boxes.shown().empty());
     }
+}
+
+bool step_out_of_memory()
+{
+    calls.push_back(9);
+    throw std::bad_alloc();
+}
+
+TEST_F(Sequence, a_step_that_runs_out_of_memory_ends_the_run_with_a_warning)
+{
+    Crecording_boxes boxes;
+    update_info.game_title = L"テストゲーム";
+    EXPECT_FALSE(run_steps({step<0>, step_out_of_memory, step<1>}));
+    EXPECT_EQ(calls, (std::vector<int>{0, 9}));
+    EXPECT_EQ(boxes.texts(), (std::vector<std::wstring>{msg::out_of_memory, msg::update_failed}));
+    ASSERT_EQ(boxes.shown().size(), 2u);
+    EXPECT_EQ(boxes.shown()[0].style, UINT(MB_OK | MB_ICONWARNING));
 }
 
 TEST_F(Sequence, the_real_steps_begin_with_the_reset_and_the_reader)

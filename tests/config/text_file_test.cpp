@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <new>
 #include <string>
 #include <vector>
 
@@ -81,6 +82,17 @@ TEST(Text_file, a_utf16_file_stops_at_its_first_zero_byte)
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0], ansi_to_wide("\xFF\xFE" "a", 3));
     EXPECT_EQ(lines[0].find(L'b'), std::wstring::npos);
+}
+
+// A file past what the conversion can hold is refused as a lack of memory, before
+// any of it is read (the file is sparse: nothing is written to the disk).
+TEST(Text_file, a_file_it_cannot_hold_is_refused_as_out_of_memory)
+{
+    Ctemp_folder folder;
+    const std::wstring path = folder / L"update.ini";
+    ASSERT_TRUE(make_sized_file(path, 2500000000LL));
+    std::wstring text;
+    EXPECT_THROW(read_text_file(path, text), std::bad_alloc);
 }
 
 TEST(Text_file, conversions)

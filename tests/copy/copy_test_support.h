@@ -13,8 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "session/update_info.h"
+#include "copy/progress_pacer.h"
 #include "copy/update_process_dialog.h"
+#include "session/update_info.h"
 #include "support/recording_boxes.h"
 #include "support/temp_folder.h"
 #include "support/toolkit_windows.h"
@@ -159,13 +160,23 @@ private:
     HWND window_ = nullptr;
 };
 
+// A clock on which a whole frame passes between any two readings: the copy then
+// brings the dialog up to date at every chance it has, so that tests see each one.
+inline std::uint64_t every_reading_a_new_frame()
+{
+    static std::uint64_t now = 0;
+    return now += 1000;
+}
+
 // A temporary world for the copy: source_dir and dest_dir in a fresh folder, a
-// game title, recorded message boxes; update_info and the dialog are put back after.
+// game title, recorded message boxes, a clock without pacing; update_info, the
+// dialog and the clock are put back after.
 class Copy_world : public testing::Test {
 protected:
     void SetUp() override
     {
         prepare_toolkit_windows();
+        saved_clock_ = replace_progress_clock(every_reading_a_new_frame);
         saved_ = update_info;
         update_info.game_title = L"テストゲーム";
         update_info.source_dir = temp_ / L"gamedata";
@@ -178,6 +189,7 @@ protected:
         update_process_dialog.destroy();
         drain_messages();
         update_info = saved_;
+        replace_progress_clock(saved_clock_);
     }
 
     // Creates the progress dialog as the run does, without showing it.
@@ -200,6 +212,7 @@ protected:
     Ctemp_folder temp_;
     Crecording_boxes boxes_;
     Cupdate_info saved_;
+    Cclock saved_clock_ = nullptr;
 };
 
 }  // namespace copy_test

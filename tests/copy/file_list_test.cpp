@@ -185,15 +185,7 @@ TEST(File_list, SizesAboveFourGigabytesKeepTheirHighPart)
 {
     Ctemp_folder temp;
     const std::wstring path = temp / L"big.dat";
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    LARGE_INTEGER size;
-    size.QuadPart = 0x140000003LL;  // 5 GiB + 3, sparse
-    SetFilePointerEx(file, size, nullptr, FILE_BEGIN);
-    const bool sized = SetEndOfFile(file) != FALSE;
-    CloseHandle(file);
-    if (!sized)
+    if (!make_sized_file(path, 0x140000003LL))  // 5 GiB + 3, sparse
         GTEST_SKIP() << "no room for a sparse 5 GiB file";
 
     Cfile_list list;

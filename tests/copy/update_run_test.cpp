@@ -15,6 +15,8 @@
 #include "session/app_info.h"
 #include "session/message_box.h"
 #include "session/messages.h"
+#include "copy/folder_listing.h"
+#include "copy/update_plan.h"
 #include "copy/update_process_dialog.h"
 #include "copy_test_support.h"
 
@@ -59,6 +61,32 @@ protected:
         std::sort(found.begin(), found.end());
         return found;
     }
+};
+
+// Records, for every message box, whether the progress dialog was on the screen.
+class Cdialog_visibility_at_boxes {
+public:
+    Cdialog_visibility_at_boxes() : previous_(replace_message_box(&record)) { active() = this; }
+    ~Cdialog_visibility_at_boxes()
+    {
+        replace_message_box(previous_);
+        active() = nullptr;
+    }
+    std::vector<bool> visible;
+
+private:
+    static Cdialog_visibility_at_boxes*& active()
+    {
+        static Cdialog_visibility_at_boxes* self = nullptr;
+        return self;
+    }
+    static int record(HWND owner, const std::wstring& text, const std::wstring& caption, UINT style)
+    {
+        const HWND dialog = update_process_dialog.hwnd;
+        active()->visible.push_back(dialog && IsWindowVisible(dialog));
+        return active()->previous_(owner, text, caption, style);
+    }
+    Cmessage_box_function previous_;
 };
 
 TEST_F(Update_run, FolderEntryArrivesAsTheSameTreeWithoutItsEmptyFolders)
@@ -132,16 +160,135 @@ TEST_F(Update_run, FilesOfNoBytesMoveNoBar)
     EXPECT_TRUE(recorder.positions(1003).empty());
 }
 
-// An entry removed after the checks is passed over without a word.
-TEST_F(Update_run, VanishedEntryIsSkipped)
+// Every entry is accounted for before anything is copied: one that the system's
+// looser rules for names found at the check, but the listing does not, or one gone
+// since, stops the run with the missing-source warning and nothing installed.
+TEST_F(Update_run, AnEntryThatListsNothingStopsTheRunBeforeTheCopy)
 {
-    give({{L"a.dat", "a"}, {L"c.dat", "c"}});
-    entries({L"a.dat", L"b.dat", L"gone", L"c.dat"});
+    struct {
+        const wchar_t* what;
+        std::vector<std::pair<std::wstring, std::string>> data;
+        std::wstring entry;
+        bool folder_message;
+    } const cases[] = {
+        {L"trailing dot", {{L"data.arc", "d"}}, L"data.arc.", false},
+        {L"trailing space", {{L"data.arc", "d"}}, L"data.arc ", false},
+        {L"full-width letters", {{L"ｄａｔａ.arc", "d"}}, L"ＤＡＴＡ.arc", false},
+        {L"non-ASCII case", {{L"café.txt", "d"}}, L"CAFÉ.txt", false},
+        {L"vanished file", {}, L"b.dat", false},
+        {L"vanished folder", {}, L"gone\\x.dat", false},
+        {L"folder with a trailing dot", {{L"data\\x.dat", "x"}}, L"data.", true},
+    };
+    for (const auto& c : cases) {
+        Ctemp_folder world;
+        update_info.source_dir = world / L"gamedata";
+        update_info.dest_dir = world / L"game";
+        CreateDirectoryW(update_info.source_dir.c_str(), nullptr);
+        CreateDirectoryW(update_info.dest_dir.c_str(), nullptr);
+        give(c.data);
+        give({{L"a.dat", "a"}});
+        entries({L"a.dat", c.entry});
+        boxes_.clear();
+
+        EXPECT_FALSE(update_process()) << c.what;
+
+        const std::wstring missing = c.folder_message ? msg::source_folder_missing(c.entry)
+                                                      : msg::source_file_missing(source(c.entry));
+        EXPECT_EQ(boxes_.texts(), (std::vector<std::wstring>{missing, msg::update_failed}))
+            << c.what;
+        EXPECT_TRUE(installed().empty()) << c.what;
+    }
+}
+
+TEST_F(Update_run, AShortNameIsNoNameOfTheUpdateData)
+{
+    give({{L"a long name.arc", "a"}});
+    wchar_t short_path[MAX_PATH] = {};
+    GetShortPathNameW(source(L"a long name.arc").c_str(), short_path, MAX_PATH);
+    const std::wstring short_name = short_path;
+    const std::wstring name = short_name.substr(short_name.rfind(L'\\') + 1);
+    if (name.empty() || name == L"a long name.arc")
+        GTEST_SKIP() << "no short names here";
+    entries({name});
+
+    EXPECT_FALSE(update_process());
+
+    EXPECT_EQ(boxes_.texts(), (std::vector<std::wstring>{msg::source_file_missing(source(name)),
+                                                         msg::update_failed}));
+    EXPECT_TRUE(installed().empty());
+}
+
+// Listings counted through the seam: however many entries name files in a folder,
+// it is listed once, in the update data and in the installation alike.
+std::vector<std::wstring> listed_folders;
+Cfolder_items counting_list(const std::wstring& folder, const Clisting_tick& tick)
+{
+    listed_folders.push_back(fold_path_case(folder));
+    return list_folder_items(folder, tick);
+}
+
+TEST_F(Update_run, EachFolderIsListedOnce)
+{
+    std::vector<std::wstring> names;
+    for (int i = 0; i < 50; ++i) {
+        names.push_back(L"f" + std::to_wstring(i) + L".dat");
+        give({{names.back(), "x"}, {L"sub\\" + names.back(), "y"}});
+    }
+    std::vector<std::wstring> list = names;
+    for (const std::wstring& name : names)
+        list.push_back(L"sub\\" + name);
+    list.push_back(L"sub");
+    entries(list);
+    listed_folders.clear();
+    const Clist_function previous = replace_list_function(counting_list);
 
     EXPECT_TRUE(update_process());
+    replace_list_function(previous);
 
-    EXPECT_EQ(installed(), (std::vector<std::wstring>{L"a.dat", L"c.dat"}));
-    EXPECT_TRUE(boxes_.shown().empty());
+    std::vector<std::wstring> once = listed_folders;
+    std::sort(once.begin(), once.end());
+    once.erase(std::unique(once.begin(), once.end()), once.end());
+    EXPECT_EQ(listed_folders.size(), once.size());
+    EXPECT_EQ(listed_folders.size(), 4u);  // gamedata, gamedata\sub, game, game\sub
+    EXPECT_EQ(read_file(dest(L"sub\\f49.dat")), "y");
+}
+
+// A folder the listing cannot read to its end, or a folder that is a link, stops
+// the run before the copy, naming the folder.
+Cfolder_items failing_list(const std::wstring& folder, const Clisting_tick& tick)
+{
+    Cfolder_items listed = list_folder_items(folder, tick);
+    if (folder.size() >= 4 && folder.compare(folder.size() - 4, 4, L"\\bad") == 0)
+        listed.status = Clisting_status::failed;
+    for (Clisted_item& item : listed.items) {
+        if (item.name == L"link")
+            item.attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+    }
+    return listed;
+}
+
+TEST_F(Update_run, AnUnreadableOrLinkedFolderStopsTheRunBeforeTheCopy)
+{
+    give({{L"a.dat", "a"}, {L"data\\bad\\x.dat", "x"}, {L"tree\\link\\y.dat", "y"},
+          {L"data2\\bad\\z.dat", "z"}});
+    struct {
+        std::wstring entry;
+        std::wstring named;
+    } const cases[] = {
+        {L"data", source(L"data\\bad")},
+        {L"tree", source(L"tree\\link")},
+        {L"data2\\bad\\z.dat", source(L"data2\\bad")},
+    };
+    const Clist_function previous = replace_list_function(failing_list);
+    for (const auto& c : cases) {
+        entries({L"a.dat", c.entry});
+        boxes_.clear();
+        EXPECT_FALSE(update_process()) << c.entry;
+        EXPECT_EQ(boxes_.texts(), (std::vector<std::wstring>{msg::folder_unreadable(c.named),
+                                                             msg::update_failed}));
+        EXPECT_TRUE(installed().empty()) << c.entry;
+    }
+    replace_list_function(previous);
 }
 
 // A file entry with a folder part is looked up in that folder and lands at the same
@@ -228,54 +375,82 @@ TEST_F(Update_run, DialogIsShownCaptionedAndRangedWhileFilesAreCopied)
     EXPECT_EQ(update_process_dialog.hwnd, nullptr);
 }
 
-// Records, for every message box, whether the progress dialog was on the screen.
-class Cdialog_visibility_at_boxes {
-public:
-    Cdialog_visibility_at_boxes() : previous_(replace_message_box(&record)) { active() = this; }
-    ~Cdialog_visibility_at_boxes()
-    {
-        replace_message_box(previous_);
-        active() = nullptr;
-    }
-    std::vector<bool> visible;
-
-private:
-    static Cdialog_visibility_at_boxes*& active()
-    {
-        static Cdialog_visibility_at_boxes* self = nullptr;
-        return self;
-    }
-    static int record(HWND owner, const std::wstring& text, const std::wstring& caption, UINT style)
-    {
-        const HWND dialog = update_process_dialog.hwnd;
-        active()->visible.push_back(dialog && IsWindowVisible(dialog));
-        return active()->previous_(owner, text, caption, style);
-    }
-    Cmessage_box_function previous_;
-};
-
-TEST_F(Update_run, FailureOnTheThirdFileKeepsTheFirstTwoAndStops)
+// The installation is checked before its first byte changes: a file another
+// program holds (the way a running game holds its data) or one that cannot be
+// opened for writing stops the run with nothing changed, over the dialog.
+TEST_F(Update_run, ABlockedTargetStopsTheRunWithNothingChanged)
 {
     give({{L"a.dat", "a"}, {L"b.dat", "b"}, {L"c.dat", "c"}, {L"d.dat", "d"}});
-    write_file(dest(L"c.dat"), "installed");
-    // Held open by another program without sharing.
-    const HANDLE held = CreateFileW(dest(L"c.dat").c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+    write_file(dest(L"a.dat"), "old a");
+    write_file(dest(L"C.DAT"), "installed");
+    entries({L"a.dat", L"b.dat", L"c.dat", L"d.dat"});
+    struct {
+        DWORD share;  // how another program holds C.DAT; ~0: a folder named d.dat instead
+        std::wstring warning;
+    } const cases[] = {
+        {FILE_SHARE_READ, msg::destination_in_use(dest(L"c.dat"))},
+        {0, msg::destination_in_use(dest(L"c.dat"))},
+        {~DWORD(0), msg::destination_open_failed(dest(L"d.dat"))},
+    };
+    for (const auto& c : cases) {
+        HANDLE held = INVALID_HANDLE_VALUE;
+        if (c.share == ~DWORD(0)) {
+            ASSERT_TRUE(CreateDirectoryW(dest(L"d.dat").c_str(), nullptr));
+        } else {
+            held = CreateFileW(dest(L"C.DAT").c_str(), GENERIC_READ, c.share, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+            ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        }
+        boxes_.clear();
+        Cdialog_visibility_at_boxes at_boxes;
+
+        EXPECT_FALSE(run_update());
+        if (held != INVALID_HANDLE_VALUE)
+            CloseHandle(held);
+
+        EXPECT_EQ(boxes_.texts(), (std::vector<std::wstring>{c.warning, msg::update_failed}));
+        EXPECT_EQ(at_boxes.visible, (std::vector<bool>{true, true}));
+        EXPECT_EQ(read_file(dest(L"a.dat")), "old a");
+        EXPECT_EQ(read_file(dest(L"C.DAT")), "installed");
+        EXPECT_EQ(GetFileAttributesW(dest(L"b.dat").c_str()), INVALID_FILE_ATTRIBUTES);
+        EXPECT_EQ(update_process_dialog.hwnd, nullptr);
+    }
+}
+
+TEST_F(Update_run, AFileWhereAFolderMustBeStopsTheRunWithNothingChanged)
+{
+    give({{L"a.dat", "a"}, {L"sub\\deep\\e.dat", "e"}});
+    write_file(dest(L"a.dat"), "old a");
+    write_file(dest(L"sub"), "a file in the way");
+    entries({L"a.dat", L"sub"});
+
+    EXPECT_FALSE(update_process());
+
+    EXPECT_EQ(boxes_.texts(), (std::vector<std::wstring>{
+                                  msg::destination_open_failed(dest(L"sub\\deep\\e.dat")),
+                                  msg::update_failed}));
+    EXPECT_EQ(read_file(dest(L"a.dat")), "old a");
+}
+
+DWORD WINAPI let_go_soon(void* file)
+{
+    Sleep(300);
+    CloseHandle(static_cast<HANDLE>(file));
+    return 0;
+}
+
+// A program that lets go of the file while the check tries again is no obstacle.
+TEST_F(Update_run, AFileLetGoWithinASecondIsWritable)
+{
+    write_file(dest(L"a.dat"), "old");
+    const HANDLE held = CreateFileW(dest(L"a.dat").c_str(), GENERIC_READ, FILE_SHARE_READ,
                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    entries({L"a.dat", L"b.dat", L"c.dat", L"d.dat"});
-    Cdialog_visibility_at_boxes at_boxes;
+    const HANDLE letting_go = CreateThread(nullptr, 0, let_go_soon, held, 0, nullptr);
 
-    EXPECT_FALSE(run_update());
-    CloseHandle(held);
-
-    EXPECT_EQ(boxes_.texts(), (std::vector<std::wstring>{msg::destination_open_failed(dest(L"c.dat")),
-                                                         msg::update_failed}));
-    EXPECT_EQ(at_boxes.visible, (std::vector<bool>{true, true}));
-    EXPECT_EQ(installed(), (std::vector<std::wstring>{L"a.dat", L"b.dat", L"c.dat"}));
-    EXPECT_EQ(read_file(dest(L"b.dat")), "b");
-    EXPECT_EQ(read_file(dest(L"c.dat")), "installed");
-    EXPECT_EQ(update_process_dialog.hwnd, nullptr);
-    EXPECT_TRUE(app_info.dialog_windows.empty());
+    EXPECT_EQ(check_writable(dest(L"a.dat")), Cwrite_check::writable);
+    WaitForSingleObject(letting_go, INFINITE);
+    CloseHandle(letting_go);
 }
 
 // The user closes the dialog while the second file is copied: the run copies every

@@ -3,7 +3,7 @@
 //
 //   watcher --exe PATH --cwd DIR --transcript FILE [--answer yes|no]...
 //           [--shots DIR] [--close-dialog-at N] [--timeout SECONDS] [--args TEXT]
-//           [--poll-ms MS]
+//           [--poll-ms MS] [--delete-before-answer PATH]
 //
 // Message boxes with Yes/No take the next scripted answer (No when the script is
 // out); boxes with OK get OK. The transcript is UTF-8, one JSON object a line:
@@ -15,7 +15,8 @@
 // With --shots, a BMP of the screen is saved when each box appears, and once while
 // the progress dialog is copying (its current-file bar past 20 %). With
 // --close-dialog-at N, the progress dialog is sent WM_CLOSE once it shows its N-th
-// file.
+// file. --delete-before-answer removes PATH while the first Yes/No box is open,
+// just before it is answered (a file quarantined while the player reads the question).
 
 #include <windows.h>
 #include <commctrl.h>
@@ -36,6 +37,7 @@ struct Coptions {
     int timeout_seconds = 120;
     int poll_ms = 20;  // how often the windows are looked at
     std::wstring args;  // appended to the command line
+    std::wstring delete_before_answer;
 };
 
 std::string utf8(const std::wstring& text)
@@ -232,6 +234,10 @@ private:
         shot(has_yes ? L"question" : L"box");
 
         int reply = IDOK;
+        if (has_yes && !deleted_before_answer_ && !options_.delete_before_answer.empty()) {
+            DeleteFileW(options_.delete_before_answer.c_str());
+            deleted_before_answer_ = true;
+        }
         if (has_yes) {
             reply = IDNO;
             if (next_answer_ < options_.answers.size())
@@ -242,6 +248,7 @@ private:
     }
 
     const Coptions& options_;
+    bool deleted_before_answer_ = false;
     Ctranscript transcript_;
     DWORD process_id_;
     std::set<HWND> answered_;
@@ -274,6 +281,8 @@ bool parse(int argc, wchar_t** argv, Coptions& options)
             options.poll_ms = _wtoi(value.c_str());
         else if (key == L"--timeout")
             options.timeout_seconds = _wtoi(value.c_str());
+        else if (key == L"--delete-before-answer")
+            options.delete_before_answer = value;
         else if (key == L"--args")
             options.args = value;
         else

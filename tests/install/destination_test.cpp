@@ -110,7 +110,9 @@ TEST_F(Destination, the_question_and_its_answers)
     } const cases[] = {
         {IDYES, true, {msg::confirm_overwrite(L"C:\\ゲーム")}},
         {IDNO, false, {msg::confirm_overwrite(L"C:\\ゲーム"), msg::update_cancelled}},
-        {IDCANCEL, true, {msg::confirm_overwrite(L"C:\\ゲーム")}},
+        // Anything but Yes, a box that failed (0) too, is no consent.
+        {IDCANCEL, false, {msg::confirm_overwrite(L"C:\\ゲーム"), msg::update_cancelled}},
+        {0, false, {msg::confirm_overwrite(L"C:\\ゲーム"), msg::update_cancelled}},
     };
     for (const auto& c : cases) {
         Crecording_boxes boxes({c.answer});

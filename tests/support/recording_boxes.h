@@ -23,6 +23,7 @@ public:
 
     const std::vector<Cshown_box>& shown() const { return shown_; }
     std::vector<std::wstring> texts() const;
+    void clear() { shown_.clear(); }
 
 private:
     static int record(HWND owner, const std::wstring& text, const std::wstring& caption,

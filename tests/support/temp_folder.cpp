@@ -50,6 +50,19 @@ void write_file(const std::wstring& path, const std::string& bytes)
     fclose(file);
 }
 
+bool make_sized_file(const std::wstring& path, long long size)
+{
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    LARGE_INTEGER at;
+    at.QuadPart = size;
+    const bool sized = SetFilePointerEx(file, at, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+    CloseHandle(file);
+    return sized;
+}
+
 std::string read_file(const std::wstring& path)
 {
     std::string bytes;

@@ -21,6 +21,9 @@ private:
 
 // Writes the bytes to the file (creating its folders), replacing what was there.
 void write_file(const std::wstring& path, const std::string& bytes);
+// Makes a file of `size` bytes without writing them (sparse where the file system
+// allows); false when it cannot be made that large.
+bool make_sized_file(const std::wstring& path, long long size);
 // The whole file as bytes; empty when it cannot be read.
 std::string read_file(const std::wstring& path);
 bool file_exists(const std::wstring& path);

@@ -1,0 +1,190 @@
+#pragma once
+// Every text the publisher's check prints, in one place. The findings are
+// Japanese sentences with the value, name or number they concern joined in; the
+// words "update.ini", "error" and "warning" of a finding's prefix stay as
+// compilers write them, so that editors and build logs recognise the lines.
+
+#include <string>
+
+namespace check_msg {
+
+inline std::wstring quoted(const std::wstring& text)
+{
+    return L"\"" + text + L"\"";
+}
+
+// The command line and the folders it names.
+inline const wchar_t* const usage =
+    L"使い方: update-check [フォルダ] [--against インストール先フォルダ]\n"
+    L"  フォルダ (省略時は現在のフォルダ) の update.ini と gamedata を、更新プログラムと同じように読んで調べます。\n"
+    L"  --against: そのインストール先で置き換わるファイル、新しく作られるファイル、必要な空き容量を示します。\n"
+    L"  終了コード: 0 = 問題なし, 1 = 警告のみ, 2 = エラーあり";
+inline std::wstring unknown_option(const std::wstring& option)
+{
+    return L"不明なオプション " + option + L" です。";
+}
+inline const wchar_t* const against_without_folder = L"--against のあとにインストール先フォルダを指定してください。";
+inline const wchar_t* const too_many_folders = L"調べるフォルダは 1 つだけ指定してください。";
+inline std::wstring folder_missing(const std::wstring& folder)
+{
+    return L"フォルダ " + folder + L" が見つかりません。";
+}
+inline std::wstring install_folder_missing(const std::wstring& folder)
+{
+    return L"インストール先フォルダ " + folder + L" が見つかりません。";
+}
+
+// Errors: the updater would refuse the update.
+inline const wchar_t* const ini_missing = L"update.ini が見つかりません。";
+inline const wchar_t* const reg_path_missing =
+    L"#REG_PATH が指定されていません (レジストリ名がないため、アップデートは中止されます)。";
+inline const wchar_t* const reg_path_empty =
+    L"#REG_PATH の値が空です (レジストリ名がないため、アップデートは中止されます)。";
+inline const wchar_t* const game_title_missing =
+    L"#GAME_TITLE が指定されていません (ゲーム名がないため、アップデートは中止されます)。";
+inline const wchar_t* const game_title_empty =
+    L"#GAME_TITLE の値が空です (ゲーム名がないため、アップデートは中止されます)。";
+inline const wchar_t* const source_folder_missing = L"gamedata フォルダが見つかりません。";
+inline const wchar_t* const entry_empty = L"#COPY_FILE の値が空です。";
+inline std::wstring entry_unsafe(const std::wstring& entry)
+{
+    return quoted(entry) +
+           L" は使用できないパスです (..、先頭の \\ や /、: を含むパスは gamedata の外を指します)。";
+}
+inline std::wstring entry_missing(const std::wstring& source_path)
+{
+    return L"コピー元 " + source_path + L" が見つかりません。";
+}
+inline std::wstring entry_found_only_by_system_rules(const std::wstring& path)
+{
+    return L"コピー元 " + path +
+           L" は名前の規則 (末尾の . や空白、短い名前、英字以外の大文字・小文字) でしか見つからないため、"
+           L"コピーされません (gamedata にある名前のとおりに書いてください)。";
+}
+inline std::wstring folder_unreadable(const std::wstring& folder)
+{
+    return L"フォルダ " + folder + L" の内容を読み込めません (読み取れないフォルダかリンクです)。";
+}
+
+// Warnings: lines that look like key lines but are ignored.
+inline const wchar_t* const line_indented = L"行頭に空白があるため、この行は読まれません。";
+inline std::wstring key_without_hash(const std::wstring& key)
+{
+    return L"先頭に # がないため、この行は読まれません (" + key + L" と書いてください)。";
+}
+inline std::wstring key_case(const std::wstring& written, const std::wstring& key)
+{
+    return L"キー " + written + L" は大文字・小文字が違うため、この行は読まれません (" + key +
+           L" と書いてください)。";
+}
+inline std::wstring key_unknown(const std::wstring& written, const std::wstring& key)
+{
+    return L"不明なキー " + written + L" の行は読まれません (" + key + L" の誤りではありませんか)。";
+}
+inline const wchar_t* const equals_missing = L"= がないため、この行は読まれません。";
+inline const wchar_t* const value_not_quoted = L"値が \" で囲まれていないため、この行は読まれません。";
+inline const wchar_t* const closing_quote_missing = L"値を閉じる \" がないため、この行は読まれません。";
+inline const wchar_t* const closing_quote_escaped =
+    L"値を閉じる \" がないため、この行は読まれません (最後の \\\" は \\ のために文字の \" として読まれます。\\ は \\\\ と書いてください)。";
+
+// Warnings: values the updater reads otherwise than written, or more than once.
+inline std::wstring lone_backslash(const std::wstring& value)
+{
+    return L"単独の \\ は読み捨てられるため、値は " + quoted(value) +
+           L" と読まれます (\\ は \\\\ と書いてください)。";
+}
+inline std::wstring key_repeated(const std::wstring& key, int winning_line,
+                                 const std::wstring& winning_value)
+{
+    const std::wstring line = std::to_wstring(winning_line);
+    return key + L" が複数あります。最後の " + line + L" 行目の値 " + quoted(winning_value) +
+           L" が使われ、この行の値は使われません。";
+}
+inline std::wstring entry_repeated(const std::wstring& entry, int first_line)
+{
+    return quoted(entry) + L" は " + std::to_wstring(first_line) +
+           L" 行目と同じ項目です (2 回コピーされます)。";
+}
+inline std::wstring text_after_end_byte(int end_byte)
+{
+    return std::wstring(end_byte == 0 ? L"0x00" : L"0x1A") +
+           L" のバイトより後ろは読まれません。";
+}
+
+// Warnings: how the file is saved.
+inline const wchar_t* const utf8_byte_order_mark =
+    L"UTF-8 の BOM があるため、1 行目は読まれません (ANSI コードページで保存してください)。";
+inline std::wstring utf8_text(unsigned code_page, const std::wstring& line_as_read)
+{
+    return L"UTF-8 で保存されているようです。更新プログラムはコードページ " +
+           std::to_wstring(code_page) + L" で読むため、この行は " + quoted(line_as_read) +
+           L" と読まれます (ANSI コードページで保存してください)。";
+}
+inline const wchar_t* const utf16_text =
+    L"UTF-16 で保存されているため、何も読まれません (ANSI コードページで保存してください)。";
+
+// Warnings: entries and what lies under gamedata.
+inline std::wstring entry_wildcard(const std::wstring& entry)
+{
+    return quoted(entry) +
+           L" にワイルドカード文字 (* ?) があります。項目は名前のとおりに探されるため、一致するファイルはコピーされません。";
+}
+inline std::wstring entry_copies_nothing(const std::wstring& entry)
+{
+    return quoted(entry) + L" はファイルのないフォルダです。何もコピーされません。";
+}
+inline std::wstring not_copied(const std::wstring& source_path)
+{
+    return source_path + L" はどの #COPY_FILE にも含まれないため、コピーされません。";
+}
+inline std::wstring folder_not_copied(const std::wstring& source_path, std::size_t files)
+{
+    return source_path + L"\\ (" + std::to_wstring(files) +
+           L" ファイル) はどの #COPY_FILE にも含まれないため、コピーされません。";
+}
+inline std::wstring empty_folder_not_made(const std::wstring& source_path)
+{
+    return L"空のフォルダ " + source_path + L"\\ は作られません。";
+}
+inline std::wstring folder_name_not_in_code_page(const std::wstring& folder, unsigned code_page)
+{
+    return L"フォルダ " + quoted(folder) + L" の名前はコードページ " + std::to_wstring(code_page) +
+           L" で表せないため、プレイヤーの環境ではこのフォルダを作れません。";
+}
+inline std::wstring path_too_long(const std::wstring& path, std::size_t length)
+{
+    return L"コピー先の相対パスが 200 文字を超えています (" + std::to_wstring(length) + L" 文字: " +
+           path + L")。通常のインストール先では 260 文字を超えます。";
+}
+
+// The summary.
+inline const wchar_t* const title_label = L"ゲーム名: ";
+inline const wchar_t* const registry_label = L"レジストリ: ";
+inline const wchar_t* const registry_root = L"HKEY_LOCAL_MACHINE\\Software\\";
+inline const wchar_t* const entries_label = L"コピーする項目:";
+inline const wchar_t* const folder_mark = L"\\";
+inline const wchar_t* const files_unit = L" ファイル, ";
+inline const wchar_t* const bytes_unit = L" バイト";
+inline const wchar_t* const entry_not_listed = L"(エラーのため調べていません)";
+inline const wchar_t* const total_label = L"合計: ";
+inline const wchar_t* const not_given = L"(なし)";
+inline const wchar_t* const install_label = L"インストール先: ";
+inline const wchar_t* const replaced_label = L"  置き換え: ";
+inline const wchar_t* const created_label = L"  新規作成: ";
+inline std::wstring replaced_and_created(std::size_t replaced, std::size_t created)
+{
+    return L"置き換え " + std::to_wstring(replaced) + L" ファイル, 新規作成 " +
+           std::to_wstring(created) + L" ファイル";
+}
+inline const wchar_t* const room_label = L"必要な空き容量: ";
+inline const wchar_t* const free_label = L"空き容量: ";
+inline const wchar_t* const megabytes_unit = L" MB";
+inline const wchar_t* const room_short = L"空き容量が足りません。";
+inline const wchar_t* const room_unknown = L"空き容量を調べられませんでした。";
+inline std::wstring counts(std::size_t errors, std::size_t warnings)
+{
+    return L"エラー " + std::to_wstring(errors) + L" 件, 警告 " + std::to_wstring(warnings) +
+           L" 件";
+}
+
+}  // namespace check_msg

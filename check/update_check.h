@@ -1,0 +1,60 @@
+#pragma once
+// The publisher's check of an update folder: update.ini and gamedata read exactly
+// as the updater reads them (the same text loading, reader, checks and listing),
+// with everything the updater would refuse or silently do otherwise than meant.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "check/finding.h"
+#include "check/ini_lint.h"
+
+// One file the update copies: its path relative to gamedata, which is also its
+// path relative to the installation folder.
+struct Ccopied_file {
+    std::wstring path;
+    std::uint64_t size = 0;
+};
+
+// One #COPY_FILE entry and what it copies.
+struct Centry_report {
+    Cread_value entry;    // as written, with its line
+    bool listed = false;  // passed the updater's checks, so its files were listed
+    std::size_t files = 0;
+    std::uint64_t bytes = 0;
+    bool is_folder = false;
+};
+
+struct Cfolder_check {
+    bool ini_found = false;
+    Cini_reading reading;
+    Cfindings findings;
+    std::vector<Centry_report> entries;
+    std::vector<Ccopied_file> files;  // every entry's files, in the order of the copy
+};
+
+// Checks the update folder that is the current directory, as the updater works in
+// its own folder. Reads only; shows no box.
+Cfolder_check check_update_folder();
+
+// One destination file of the update, once however often it is copied.
+struct Cinstall_file {
+    std::wstring path;  // relative to the installation folder
+    bool exists = false;
+};
+
+// What the update would do to one installation.
+struct Cinstallation_check {
+    std::wstring install_dir;
+    std::vector<Cinstall_file> files;  // in the order of the copy
+    std::uint64_t cluster = 0;         // bytes per cluster of its volume
+    std::uint64_t room = 0;            // bytes the update needs there (room_needed)
+    bool free_known = false;
+    std::uint64_t free = 0;            // bytes free there for this user
+};
+
+// Compares what the update copies with the installation folder (a full path);
+// reads only.
+Cinstallation_check check_installation(const std::vector<Ccopied_file>& files,
+                                       const std::wstring& install_dir);

@@ -1,0 +1,266 @@
+#include "copy/update_plan.h"
+
+#include <windows.h>
+
+#include <set>
+
+#include "copy/file_list.h"
+#include "copy/room.h"
+#include "session/messages.h"
+#include "session/notices.h"
+#include "session/update_info.h"
+#include "toolkit/dialog.h"
+#include "util/path.h"
+
+namespace {
+
+// A file another program holds is tried this often, this far apart.
+constexpr int write_check_tries = 5;
+constexpr DWORD write_check_pause_ms = 250;
+
+// Waits a while with the dialog alive.
+void pause_pumping(DWORD milliseconds)
+{
+    const ULONGLONG until = GetTickCount64() + milliseconds;
+    while (GetTickCount64() < until) {
+        ruko::pump_messages();
+        Sleep(20);
+    }
+}
+
+std::uint64_t cluster_size(const std::wstring& folder)
+{
+    DWORD sectors = 0, bytes = 0, free_clusters = 0, clusters = 0;
+    if (GetDiskFreeSpaceW((folder + L"\\").c_str(), &sectors, &bytes, &free_clusters, &clusters))
+        return static_cast<std::uint64_t>(sectors) * bytes;
+    wchar_t root[MAX_PATH + 1] = {};
+    if (GetVolumePathNameW(folder.c_str(), root, MAX_PATH) &&
+        GetDiskFreeSpaceW(root, &sectors, &bytes, &free_clusters, &clusters))
+        return static_cast<std::uint64_t>(sectors) * bytes;
+    return 4096;
+}
+
+// A file where a folder of the destination has to be: the copy could make neither
+// the folder nor the file. Looks from the folder up to the installation folder.
+bool file_in_the_way(std::wstring folder)
+{
+    while (folder.size() > update_info.dest_dir.size()) {
+        const DWORD attributes = GetFileAttributesW(folder.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES)
+            return !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+        folder = path_folder(folder);
+    }
+    return false;
+}
+
+// Lists each folder of the installation once and fills every file's target.
+bool find_targets(std::vector<Cplanned_file>& plan, const Clisting_tick& tick)
+{
+    Cfolder_cache installed(Cname_match::file_system, tick);
+    std::set<std::wstring> folders_to_make;
+    for (Cplanned_file& file : plan) {
+        const std::wstring dest_path = update_info.dest_dir + L"\\" + file.relative;
+        const std::wstring folder = path_folder(dest_path);
+        const Cfolder_items& listed = installed.items(folder);
+        if (listed.status != Clisting_status::listed &&
+            folders_to_make.insert(fold_path_case(folder)).second && file_in_the_way(folder))
+            return fail_update(msg::destination_open_failed(dest_path));
+        if (listed.status == Clisting_status::failed)
+            return fail_update(msg::folder_unreadable(folder));
+        const Clisted_item* item = installed.find(folder, path_file_name(dest_path));
+        if (!item)
+            continue;
+        if (item->is_folder())
+            return fail_update(msg::destination_open_failed(dest_path));
+        file.target = {true, item->name, item->attributes, item->size};
+    }
+    return true;
+}
+
+bool check_targets_writable(const std::vector<Cplanned_file>& plan)
+{
+    std::set<std::wstring> checked;
+    for (const Cplanned_file& file : plan) {
+        if (!file.target.exists)
+            continue;
+        const std::wstring dest_path = update_info.dest_dir + L"\\" + file.relative;
+        if (!checked.insert(fold_path_case(dest_path)).second)
+            continue;
+        switch (check_writable(path_folder(dest_path) + L"\\" + file.target.name_on_disk)) {
+        case Cwrite_check::writable:
+            break;
+        case Cwrite_check::in_use:
+            return fail_update(msg::destination_in_use(dest_path));
+        case Cwrite_check::refused:
+            return fail_update(msg::destination_open_failed(dest_path));
+        }
+    }
+    return true;
+}
+
+bool check_room(const std::vector<Cplanned_file>& plan)
+{
+    ULARGE_INTEGER available = {};
+    if (!GetDiskFreeSpaceExW(update_info.dest_dir.c_str(), &available, nullptr, nullptr))
+        return true;  // nothing to go by; the copy reports a full volume itself
+    std::vector<Croom_file> files;
+    for (const Cplanned_file& file : plan)
+        files.push_back({file.relative, file.size, file.target.exists, file.target.size});
+    const std::uint64_t needed = room_needed(files, cluster_size(update_info.dest_dir));
+    if (available.QuadPart >= needed)
+        return true;
+    return fail_update(msg::not_enough_room(megabytes_rounded_up(needed),
+                                            megabytes_rounded_down(available.QuadPart)));
+}
+
+}  // namespace
+
+std::wstring plan_fault_text(const Cplan_fault& fault)
+{
+    switch (fault.kind) {
+    case Cplan_fault::Ckind::folder_missing:
+        return msg::source_folder_missing(fault.path);
+    case Cplan_fault::Ckind::folder_unreadable:
+        return msg::folder_unreadable(fault.path);
+    case Cplan_fault::Ckind::file_missing:
+    case Cplan_fault::Ckind::none:
+        break;
+    }
+    return msg::source_file_missing(fault.path);
+}
+
+std::wstring normalized_entry(const std::wstring& entry)
+{
+    std::wstring result;
+    std::wstring part;
+    for (std::wstring::size_type i = 0; i <= entry.size(); ++i) {
+        const wchar_t c = i < entry.size() ? entry[i] : L'\\';
+        if (c != L'\\' && c != L'/') {
+            part += c;
+            continue;
+        }
+        if (!part.empty() && part != L".")
+            result += (result.empty() ? L"" : L"\\") + part;
+        part.clear();
+    }
+    return result;
+}
+
+namespace {
+
+std::vector<std::wstring> split_entry(const std::wstring& entry)
+{
+    std::vector<std::wstring> parts;
+    std::wstring::size_type start = 0;
+    for (;;) {
+        const std::wstring::size_type end = entry.find(L'\\', start);
+        parts.push_back(entry.substr(start, end - start));
+        if (end == std::wstring::npos)
+            return parts;
+        start = end + 1;
+    }
+}
+
+bool fault_of(Cplan_fault& fault, Cplan_fault::Ckind kind, const std::wstring& path)
+{
+    fault.kind = kind;
+    fault.path = path;
+    return false;
+}
+
+// The entry names nothing the copy can find. The system may still find something
+// under its looser rules: a folder gets the folder message.
+bool entry_missing(const std::wstring& source_dir, const std::wstring& entry, Cplan_fault& fault)
+{
+    const std::wstring path = source_dir + L"\\" + entry;
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return fault_of(fault, Cplan_fault::Ckind::folder_missing, entry);
+    return fault_of(fault, Cplan_fault::Ckind::file_missing, path);
+}
+
+bool plan_folder_entry(Cfolder_cache& sources, const std::wstring& source_dir,
+                       const std::wstring& entry, std::vector<Cplanned_file>& plan,
+                       Cplan_fault& fault)
+{
+    Cfile_list list;
+    list.cache = &sources;
+    list.search(source_dir + L"\\" + entry, L"*", L"*", true);
+    if (!list.unreadable_folder.empty())
+        return fault_of(fault, Cplan_fault::Ckind::folder_unreadable, list.unreadable_folder);
+    for (const Cfile_entry& file : list.files)
+        plan.push_back({entry + L"\\" + file.name, file.size, Ctarget()});
+    return true;
+}
+
+}  // namespace
+
+// Walks the entry from the top of the update data, one listed folder at a time.
+bool plan_entry(Cfolder_cache& sources, const std::wstring& source_dir, const std::wstring& entry,
+                std::vector<Cplanned_file>& plan, bool& is_folder, Cplan_fault& fault)
+{
+    fault = Cplan_fault();
+    is_folder = false;
+    const std::vector<std::wstring> parts = split_entry(entry);
+    std::wstring folder = source_dir;
+    std::wstring relative_folder;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (sources.items(folder).status == Clisting_status::failed)
+            return fault_of(fault, Cplan_fault::Ckind::folder_unreadable, folder);
+        const Clisted_item* item = sources.find(folder, parts[i]);
+        if (!item)
+            return entry_missing(source_dir, entry, fault);
+        if (item->is_folder() && item->is_link())
+            return fault_of(fault, Cplan_fault::Ckind::folder_unreadable,
+                            folder + L"\\" + item->name);
+        const bool last = i + 1 == parts.size();
+        if (last && !item->is_folder()) {
+            // The file's name as found in the update data; its folders as written.
+            plan.push_back({relative_folder + item->name, item->size, Ctarget()});
+            return true;
+        }
+        if (!item->is_folder())
+            return entry_missing(source_dir, entry, fault);
+        folder += L"\\" + parts[i];
+        relative_folder += parts[i] + L"\\";
+    }
+    is_folder = true;
+    return plan_folder_entry(sources, source_dir, entry, plan, fault);
+}
+
+bool plan_update(const std::vector<std::wstring>& entries, const Clisting_tick& tick,
+                 std::vector<Cplanned_file>& plan)
+{
+    Cfolder_cache sources(Cname_match::ascii_letters, tick);
+    for (const std::wstring& entry : entries) {
+        bool is_folder = false;
+        Cplan_fault fault;
+        if (!plan_entry(sources, update_info.source_dir, entry, plan, is_folder, fault))
+            return fail_update(plan_fault_text(fault));
+    }
+    return true;
+}
+
+bool check_before_copy(std::vector<Cplanned_file>& plan, const Clisting_tick& tick)
+{
+    return find_targets(plan, tick) && check_targets_writable(plan) && check_room(plan);
+}
+
+Cwrite_check check_writable(const std::wstring& path)
+{
+    for (int attempt = 1;; ++attempt) {
+        const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            CloseHandle(file);
+            return Cwrite_check::writable;
+        }
+        const DWORD error = GetLastError();
+        // Virus scanners and indexers hold files briefly; a running game does not let go.
+        if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION)
+            return Cwrite_check::refused;
+        if (attempt == write_check_tries)
+            return Cwrite_check::in_use;
+        pause_pumping(write_check_pause_ms);
+    }
+}

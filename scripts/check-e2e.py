@@ -1,0 +1,199 @@
+#!/usr/bin/env python3
+"""Runs update-check.exe under Wine on small update folders and compares its exit
+code and its output, read as UTF-8 text, with what is expected.
+
+    check-e2e.py --build-dir DIR NAME...       the cases below (all when none)
+    check-e2e.py --build-dir DIR --show SCENARIO_JSON
+        makes the update folder and the installation of an end-to-end scenario (the
+        demo's, for instance), runs the check with --against and prints its report.
+
+Run inside the rig (scripts/test does so through ctest).
+"""
+
+import argparse
+import json
+import os
+import shutil
+import subprocess
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import e2e  # noqa: E402  (the end-to-end runner's folder and Wine helpers)
+
+
+def ini(*lines):
+    return ("\r\n".join(lines) + "\r\n").encode("cp932")
+
+
+# Each case: update.ini as bytes, the gamedata tree, the exit code and the output.
+CASES = {
+    "clean": {
+        "ini": ini('// ベロック物語 1.01',
+                   '#REG_PATH = "Maker\\\\Game"',
+                   '#GAME_TITLE = "ベロック物語"',
+                   '#COPY_FILE = "data.arc"   // the archive',
+                   '#COPY_FILE = "scenario"'),
+        "gamedata": {"data.arc": "12345", "scenario/a.scn": "ab", "scenario/bg/t.png": "abc"},
+        "in_folder": True,  # run without FOLDER, from inside the update folder
+        "exit_code": 0,
+        "output": """\
+ゲーム名: ベロック物語
+レジストリ: HKEY_LOCAL_MACHINE\\Software\\Maker\\Game
+コピーする項目:
+  data.arc: 1 ファイル, 5 バイト
+  scenario\\: 2 ファイル, 5 バイト
+合計: 3 ファイル, 10 バイト
+
+エラー 0 件, 警告 0 件
+""",
+    },
+    "warnings": {
+        "ini": ini('#REG_PATH = "Maker\\\\Old"',
+                   '#REG_PATH = "Maker\\\\Game"',
+                   '#GAME_TITLE = "ソ表予"',
+                   ' #COPY_FILE = "extra.dat"',
+                   '#COPY_FILE = "movie\\op.mpg"',
+                   '#COPY_FILE = "movieop.mpg"') + b"\x1a#COPY_FILE = \"lost.dat\"\r\n",
+        "gamedata": {"movieop.mpg": "m", "unused.txt": "u"},
+        "exit_code": 1,
+        "output": """\
+update.ini(1): warning: #REG_PATH が複数あります。最後の 2 行目の値 "Maker\\Game" が使われ、この行の値は使われません。
+update.ini(4): warning: 行頭に空白があるため、この行は読まれません。
+update.ini(5): warning: 単独の \\ は読み捨てられるため、値は "movieop.mpg" と読まれます (\\ は \\\\ と書いてください)。
+update.ini(6): warning: "movieop.mpg" は 5 行目と同じ項目です (2 回コピーされます)。
+update.ini(7): warning: 0x1A のバイトより後ろは読まれません。
+update.ini: warning: gamedata\\unused.txt はどの #COPY_FILE にも含まれないため、コピーされません。
+
+ゲーム名: ソ表予
+レジストリ: HKEY_LOCAL_MACHINE\\Software\\Maker\\Game
+コピーする項目:
+  movieop.mpg: 1 ファイル, 1 バイト
+  movieop.mpg: 1 ファイル, 1 バイト
+合計: 2 ファイル, 2 バイト
+
+エラー 0 件, 警告 6 件
+""",
+    },
+    "errors": {
+        "ini": ini('#GAME_TITLE = "ベロック物語"',
+                   '#COPY_FILE = "..\\\\x.dat"',
+                   '#COPY_FILE = ""',
+                   '#COPY_FILE = "missing.dat"',
+                   '\t#REG_PATH = "Maker\\\\Game"'),
+        "gamedata": {"a.dat": "a"},
+        "exit_code": 2,
+        "output": """\
+update.ini: error: #REG_PATH が指定されていません (レジストリ名がないため、アップデートは中止されます)。
+update.ini(2): error: "..\\x.dat" は使用できないパスです (..、先頭の \\ や /、: を含むパスは gamedata の外を指します)。
+update.ini(3): error: #COPY_FILE の値が空です。
+update.ini(4): error: コピー元 gamedata\\missing.dat が見つかりません。
+update.ini(5): warning: 行頭に空白があるため、この行は読まれません。
+update.ini: warning: gamedata\\a.dat はどの #COPY_FILE にも含まれないため、コピーされません。
+
+ゲーム名: ベロック物語
+レジストリ: (なし)
+コピーする項目:
+  ..\\x.dat: (エラーのため調べていません)
+  "": (エラーのため調べていません)
+  missing.dat: (エラーのため調べていません)
+合計: 0 ファイル, 0 バイト
+
+エラー 4 件, 警告 2 件
+""",
+    },
+}
+
+
+def win(path):
+    return "Z:" + path.replace("/", "\\")
+
+
+def run_check(build_dir, args, cwd, out_dir):
+    """Runs the check; its output goes to a file (a redirected program writes UTF-8)."""
+    out_path = os.path.join(out_dir, "stdout.txt")
+    err_path = os.path.join(out_dir, "stderr.txt")
+    code = None
+    for attempt in range(e2e.RUNS_AFTER_HANG):
+        with open(out_path, "wb") as out, open(err_path, "wb") as err:
+            try:
+                code = subprocess.call(["wine", os.path.join(build_dir, "update-check.exe")] + args,
+                                       stdout=out, stderr=err, stdin=subprocess.DEVNULL, cwd=cwd,
+                                       timeout=60)
+                break
+            except subprocess.TimeoutExpired:
+                e2e.kill_wine()  # Wine itself hung (see e2e.kill_wine): run it again
+    with open(out_path, "rb") as f:
+        return code, f.read()
+
+
+def run_case(name, build_dir, out_root):
+    case = CASES[name]
+    out_dir = os.path.join(out_root, name)
+    shutil.rmtree(out_dir, ignore_errors=True)
+    folder = os.path.join(out_dir, "update")
+    os.makedirs(folder)
+    with open(os.path.join(folder, "update.ini"), "wb") as f:
+        f.write(case["ini"])
+    e2e.make_tree(os.path.join(folder, "gamedata"), case["gamedata"], folder)
+    if case.get("in_folder"):
+        code, output = run_check(build_dir, [], folder, out_dir)
+    else:
+        code, output = run_check(build_dir, [win(folder)], out_dir, out_dir)
+    problems = []
+    if code != case["exit_code"]:
+        problems.append("exit code %s, expected %s" % (code, case["exit_code"]))
+    try:
+        text = output.decode("utf-8").replace("\r\n", "\n")
+    except UnicodeDecodeError as error:
+        return problems + ["output is not UTF-8: %s" % error]
+    if text != case["output"]:
+        problems.append("output differs:\n--- got\n%s--- expected\n%s" % (text, case["output"]))
+    return problems
+
+
+def show(scenario_path, build_dir, out_root):
+    """Makes a scenario's update folder and installation and prints the check's report."""
+    with open(scenario_path, encoding="utf-8") as f:
+        scenario = json.load(f)
+    out_dir = os.path.join(out_root, "check")
+    shutil.rmtree(out_dir, ignore_errors=True)
+    folder = os.path.join(out_dir, "update")
+    install = os.path.join(out_dir, scenario.get("install_dir", "game"))
+    os.makedirs(folder)
+    lines = scenario["update_ini"]
+    text = "\r\n".join(lines) + "\r\n" if isinstance(lines, list) else lines
+    with open(os.path.join(folder, "update.ini"), "wb") as f:
+        f.write(text.encode(scenario.get("update_ini_encoding", "cp932")))
+    e2e.make_tree(os.path.join(folder, "gamedata"), scenario.get("gamedata", {}), folder)
+    e2e.make_tree(install, scenario.get("install", {}), folder)
+    code, output = run_check(build_dir, [win(folder), "--against", win(install)], out_dir, out_dir)
+    print("update-check %s --against %s  (exit code %d)" % (win(folder), win(install), code))
+    print(output.decode("utf-8", errors="replace").replace("\r\n", "\n"), end="")
+    shutil.rmtree(folder, ignore_errors=True)
+    shutil.rmtree(install, ignore_errors=True)
+    return 0
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("--build-dir", default=os.path.join(e2e.ROOT, "build", "x64"))
+    parser.add_argument("--out", help="where the folders go (default: BUILD_DIR/check-out)")
+    parser.add_argument("--show", metavar="SCENARIO_JSON")
+    parser.add_argument("names", nargs="*")
+    args = parser.parse_args()
+    build_dir = os.path.abspath(args.build_dir)
+    out = os.path.abspath(args.out or os.path.join(build_dir, "check-out"))
+    if args.show:
+        return show(args.show, build_dir, out)
+    failed = 0
+    for name in args.names or sorted(CASES):
+        problems = run_case(name, build_dir, out)
+        print("%-20s %s" % (name, "ok" if not problems else "FAILED"))
+        for problem in problems:
+            print("    " + problem)
+        failed += bool(problems)
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,144 @@
+// The pace of the progress dialog: at most one update per frame of 33 ms on the
+// copy's clock, and always the first file's path at once, the latest state before
+// a message box and the final state at the end of the run.
+
+#include "copy/progress_pacer.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "copy/copier.h"
+#include "copy/update_process_dialog.h"
+#include "copy_test_support.h"
+#include "session/message_box.h"
+
+namespace {
+
+using copy_test::Cbetween_blocks;
+using copy_test::Cdialog_recorder;
+
+struct Cpacing_case {
+    const char* what;
+    std::vector<std::pair<std::wstring, std::size_t>> files;  // name, bytes
+    std::uint64_t ms_per_block;  // the clock moves on after each block's pump
+    std::vector<std::wstring> texts;
+    std::vector<int> file_bar;
+    std::vector<int> run_bar;
+};
+
+// The copy's clock for a case: time moves on by ms_per_block with every block
+// written to the installation (a temporary file counts with the blocks it holds).
+const Cpacing_case* running_case = nullptr;
+std::uint64_t clock_of_blocks_written()
+{
+    std::uint64_t blocks = 0;
+    for (const auto& file : running_case->files) {
+        const std::wstring path = update_info.dest_dir + L"\\" + file.first;
+        for (const std::wstring& written : {path, path + temporary_suffix}) {
+            WIN32_FILE_ATTRIBUTE_DATA data;
+            if (GetFileAttributesExW(written.c_str(), GetFileExInfoStandard, &data))
+                blocks += (data.nFileSizeLow + Ccopier::block_size - 1) / Ccopier::block_size;
+        }
+    }
+    return blocks * running_case->ms_per_block;
+}
+
+class Pacing : public copy_test::Copy_world, public testing::WithParamInterface<Cpacing_case> {};
+
+TEST_P(Pacing, TheDialogGetsTheLatestStateOncePerFrame)
+{
+    const Cpacing_case& c = GetParam();
+    running_case = &c;
+    replace_progress_clock(clock_of_blocks_written);
+    std::uint64_t total = 0;
+    for (const auto& file : c.files) {
+        write_file(source(file.first), std::string(file.second, 'x'));
+        total += file.second;
+    }
+    open_dialog();
+    Cdialog_recorder recorder;
+
+    Ccopier copier;
+    std::uint64_t remaining = total;
+    for (const auto& file : c.files)
+        ASSERT_TRUE(copier.copy_one_file(file.first, total, remaining));
+    copier.show_progress_now();
+
+    EXPECT_EQ(recorder.texts(), c.texts) << c.what;
+    EXPECT_EQ(recorder.positions(1003), c.file_bar) << c.what;
+    EXPECT_EQ(recorder.positions(1002), c.run_bar) << c.what;
+}
+
+const std::vector<std::pair<std::wstring, std::size_t>> one_big = {{L"big.dat", 5000000}};
+const std::vector<std::pair<std::wstring, std::size_t>> three_small = {
+    {L"a", 1}, {L"b", 1}, {L"c", 1}};
+
+INSTANTIATE_TEST_SUITE_P(
+    Clocks, Pacing,
+    testing::Values(
+        Cpacing_case{"no time passes: the first path, then the final state",
+                     one_big, 0, {L"big.dat"}, {1000}, {1000}},
+        Cpacing_case{"20 ms a block: every second block, then the final state",
+                     one_big, 20, {L"big.dat"}, {400, 800, 1000}, {400, 800, 1000}},
+        Cpacing_case{"40 ms a block: every block",
+                     one_big, 40, {L"big.dat"}, {200, 400, 600, 800, 1000},
+                     {200, 400, 600, 800, 1000}},
+        Cpacing_case{"small files, no time: the first path and the last",
+                     three_small, 0, {L"a", L"c"}, {1000}, {1000}},
+        Cpacing_case{"small files, a frame each: every path",
+                     three_small, 40, {L"a", L"b", L"c"}, {1000}, {333, 666, 1000}}));
+
+int file_bar_at_box = -1;
+int record_file_bar(HWND, const std::wstring&, const std::wstring&, UINT)
+{
+    if (file_bar_at_box < 0)
+        file_bar_at_box = update_process_dialog.progress[1].get_pos();
+    return IDOK;
+}
+
+std::uint64_t fake_now = 0;
+std::uint64_t fake_clock()
+{
+    return fake_now;
+}
+
+// A warning never appears over a stale bar: the dialog is brought up to date
+// before the box, however little time has passed.
+using Pacing_at_a_box = copy_test::Copy_world;
+
+TEST_F(Pacing_at_a_box, TheLatestStateIsShownBeforeAWarning)
+{
+    fake_now = 0;
+    replace_progress_clock(fake_clock);
+    write_file(source(L"a.dat"), std::string(3000000, 'x'));
+    open_dialog();
+    Cbetween_blocks cutter;  // after the first block, the source shrinks to half
+    cutter.action = [&] {
+        const HANDLE file = CreateFileW(source(L"a.dat").c_str(), GENERIC_WRITE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        LARGE_INTEGER at;
+        at.QuadPart = 1500000;
+        SetFilePointerEx(file, at, nullptr, FILE_BEGIN);
+        SetEndOfFile(file);
+        CloseHandle(file);
+    };
+    cutter.post();
+    file_bar_at_box = -1;
+    const Cmessage_box_function previous = replace_message_box(record_file_bar);
+
+    std::uint64_t remaining = 3000000;
+    EXPECT_FALSE(copy_one_file(L"a.dat", 3000000, remaining));
+    replace_message_box(previous);
+
+    EXPECT_EQ(file_bar_at_box, 500);  // 1,500,000 of 3,000,000 bytes read
+}
+
+}  // namespace
