@@ -50,8 +50,11 @@ rig_mirror() {
       END { flush() }')
   if [ -z "$found" ]; then
     found=$(awk -v suites="^$suites\$" '
-        $1 == "deb" { i = 2; if ($i ~ /^\[/) while ($i !~ /\]$/) i++; if ($i ~ /^\[/ || $i ~ /\]$/) i++
-                      if ($i ~ /^https?:/ && $(i + 1) ~ suites) { print $i; exit } }' \
+        $1 == "deb" {
+          i = 2
+          if ($i ~ /^\[/) { while ($i !~ /\]$/) i++; i++ }  # options in brackets
+          if ($i ~ /^https?:/ && $(i + 1) ~ suites) { print $i; exit }
+        }' \
         /etc/apt/sources.list 2>/dev/null)
   fi
   if [ -z "$found" ]; then
@@ -66,9 +69,17 @@ rig_mirror() {
 runs_32bit_programs() {
   local probe rc
   probe=$(mktemp /tmp/updater-i386-probe.XXXXXX) || return 1
-  # ELF header, one program header, and: mov eax,1; mov ebx,42; int 0x80.
-  printf '\177ELF\001\001\001\000\000\000\000\000\000\000\000\000\002\000\003\000\001\000\000\000\124\200\004\010\064\000\000\000\000\000\000\000\000\000\000\000\064\000\040\000\001\000\000\000\000\000\000\000''\001\000\000\000\000\000\000\000\000\200\004\010\000\200\004\010\140\000\000\000\140\000\000\000\005\000\000\000\000\020\000\000''\270\001\000\000\000\273\052\000\000\000\315\200' \
-    >"$probe"
+  {
+    # The ELF header: 32-bit, little-endian, an executable for i386 starting at 0x8048054.
+    printf '\177ELF\001\001\001\000\000\000\000\000\000\000\000\000\002\000\003\000\001\000\000\000'
+    printf '\124\200\004\010\064\000\000\000\000\000\000\000\000\000\000\000\064\000\040\000'
+    printf '\001\000\000\000\000\000\000\000'
+    # One program header: the file's 96 bytes loaded at 0x8048000, readable, executable.
+    printf '\001\000\000\000\000\000\000\000\000\200\004\010\000\200\004\010\140\000\000\000'
+    printf '\140\000\000\000\005\000\000\000\000\020\000\000'
+    # mov eax, 1 (exit); mov ebx, 42; int 0x80
+    printf '\270\001\000\000\000\273\052\000\000\000\315\200'
+  } >"$probe"
   chmod +x "$probe"
   "$probe" 2>/dev/null; rc=$?
   rm -f "$probe"
@@ -87,8 +98,12 @@ emulate_32bit_programs() {
   if [ -e "$RIG_BINFMT/updater-qemu-i386" ]; then
     echo 1 | as_root tee "$RIG_BINFMT/updater-qemu-i386" >/dev/null
   else
-    # ELF, 32-bit, little-endian, an executable or shared object for i386.
-    printf '%s' ':updater-qemu-i386:M::\x7f\x45\x4c\x46\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\xfc\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:'"$RIG_ROOT"'/usr/bin/qemu-i386:POF' |
+    # ELF, 32-bit, little-endian, an executable or shared object for i386 (binfmt_misc
+    # reads the \x escapes itself).
+    local magic mask
+    magic='\x7f\x45\x4c\x46\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
+    mask='\xff\xff\xff\xff\xff\xfe\xfe\xfc\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
+    printf '%s' ":updater-qemu-i386:M::$magic:$mask:$RIG_ROOT/usr/bin/qemu-i386:POF" |
       as_root tee "$RIG_BINFMT/register" >/dev/null
   fi
 }
@@ -146,8 +161,8 @@ install_in_rig() {
   [ "$(cat "$RIG_ROOT/$stamp_file" 2>/dev/null)" = "$stamp" ] && return 0
   echo "Installing the rig's packages (once, a few minutes)..."
   # shellcheck disable=SC2086
-  in_rig "$top" env DEBIAN_FRONTEND=noninteractive bash -c \
-    "$setup apt-get update -qq && apt-get install -y -qq --no-install-recommends $(echo $packages)" \
+  in_rig "$top" env DEBIAN_FRONTEND=noninteractive bash -c "$setup apt-get update -qq &&
+    apt-get install -y -qq --no-install-recommends $(echo $packages)" \
     >/tmp/updater-rig-packages.log 2>&1 \
     || { tail -20 /tmp/updater-rig-packages.log; return 1; }
   echo "$stamp" | as_root tee "$RIG_ROOT/$stamp_file" >/dev/null
@@ -185,9 +200,9 @@ ensure_rig() {
     fi
   fi
   if [ -n "$runs_32bit" ]; then
+    local divert="dpkg-divert --local --rename --divert $RIG_WINE32_LOADER --add /usr/lib/wine/wine"
     install_in_rig "$top" .updater-packages-i386 \
-      "dpkg --add-architecture i386 && dpkg-divert --local --rename --divert $RIG_WINE32_LOADER --add /usr/lib/wine/wine >/dev/null &&" \
-      "$RIG_PACKAGES_I386"
+      "dpkg --add-architecture i386 && $divert >/dev/null &&" "$RIG_PACKAGES_I386"
   fi
   if ! in_rig "$top" locale -a 2>/dev/null | grep -qiE '^ja_JP\.utf-?8$'; then
     in_rig "$top" localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
