@@ -12,7 +12,7 @@
 RIG_ROOT=${UPDATER_RIG:-/var/cache/updater-rig/trixie}
 RIG_MIRROR=${UPDATER_RIG_MIRROR:-http://deb.debian.org/debian}
 RIG_PACKAGES="cmake make mingw-w64 wine wine64 xvfb x11-utils imagemagick locales
-  fonts-ipafont-gothic googletest e2fsprogs python3 procps"
+  fonts-ipafont-gothic googletest e2fsprogs python3 procps osslsigncode openssl"
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
