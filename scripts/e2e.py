@@ -281,9 +281,11 @@ def limit_file_size(command, scenario):
     return ["bash", "-c", "trap '' XFSZ; ulimit -f %d; exec \"$@\"" % int(limit), "bash"] + command
 
 
-def run_scenario(name, build_dir, out_root, shots, scenarios=SCENARIOS, interactive=False):
+def run_scenario(name, build_dir, out_root, shots, scenarios=SCENARIOS, interactive=False,
+                 exe=None):
     """Runs one scenario under a watchdog: whatever Wine call blocks, a scenario never
-    takes much longer than its time limit."""
+    takes much longer than its time limit. exe: the updater to run (default: the
+    build's)."""
     with open(os.path.join(scenarios, name, "scenario.json"), encoding="utf-8") as f:
         limit = json.load(f).get("timeout", DEFAULT_TIMEOUT) + 60
     fired = threading.Event()
@@ -296,7 +298,7 @@ def run_scenario(name, build_dir, out_root, shots, scenarios=SCENARIOS, interact
     watchdog.start()
     try:
         problems, elapsed = run_scenario_body(name, build_dir, out_root, shots, scenarios,
-                                              interactive)
+                                              interactive, exe)
     finally:
         watchdog.cancel()
     if fired.is_set() and "watcher exit code hang" not in problems:
@@ -304,7 +306,7 @@ def run_scenario(name, build_dir, out_root, shots, scenarios=SCENARIOS, interact
     return problems, elapsed
 
 
-def run_scenario_body(name, build_dir, out_root, shots, scenarios, interactive):
+def run_scenario_body(name, build_dir, out_root, shots, scenarios, interactive, exe=None):
     with open(os.path.join(scenarios, name, "scenario.json"), encoding="utf-8") as f:
         scenario = json.load(f)
     out_dir = os.path.join(out_root, name)
@@ -321,7 +323,7 @@ def run_scenario_body(name, build_dir, out_root, shots, scenarios, interactive):
     # The updater's folder: the exe, update.ini, gamedata, anything planted there.
     upd = os.path.join(world, updater_dir)
     os.makedirs(upd)
-    shutil.copy(os.path.join(build_dir, "updater.exe"), upd)
+    shutil.copy(exe or os.path.join(build_dir, "updater.exe"), os.path.join(upd, "updater.exe"))
     ini = scenario.get("update_ini")
     if ini is not None:
         encoding = scenario.get("update_ini_encoding", "cp932")
@@ -408,6 +410,7 @@ def main():
     parser.add_argument("--out", help="where results go (default: BUILD_DIR/e2e-out)")
     parser.add_argument("--shots", action="store_true", help="save screenshots")
     parser.add_argument("--scenarios-dir", default=SCENARIOS)
+    parser.add_argument("--exe", help="the updater.exe to run (default: BUILD_DIR's)")
     parser.add_argument("--interactive", action="store_true",
                         help="run the updater for a person to answer; check nothing")
     parser.add_argument("names", nargs="*", help="scenarios (all when none)")
@@ -417,14 +420,16 @@ def main():
     failed = 0
     for name in names:
         problems, elapsed = run_scenario(name, os.path.abspath(args.build_dir), out,
-                                         args.shots, args.scenarios_dir, args.interactive)
+                                         args.shots, args.scenarios_dir, args.interactive,
+                                         args.exe)
         for _ in range(RUNS_AFTER_HANG - 1):
             if "watcher exit code hang" not in problems:
                 break
             # Wine itself hung (see kill_wine): the scenario is run again.
             print("%-50s Wine hung; running it again" % name)
             problems, elapsed = run_scenario(name, os.path.abspath(args.build_dir), out,
-                                             args.shots, args.scenarios_dir, args.interactive)
+                                             args.shots, args.scenarios_dir, args.interactive,
+                                             args.exe)
         status = "ok" if not problems else "FAILED"
         print("%-50s %s (%.1f s)" % (name, status, elapsed))
         for problem in problems:
