@@ -345,7 +345,8 @@ def let_go(held):
 
 def run_scenario(name, target, out_root, shots, scenarios=SCENARIOS, interactive=False):
     """Runs one scenario under a watchdog: whatever Wine call blocks, a scenario never
-    takes much longer than its time limit."""
+    takes much longer than its time limit. target: the exe, its watcher, the
+    registry view."""
     with open(os.path.join(scenarios, name, "scenario.json"), encoding="utf-8") as f:
         limit = json.load(f).get("timeout", DEFAULT_TIMEOUT) + 60
     fired = threading.Event()

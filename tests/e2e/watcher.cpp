@@ -9,6 +9,8 @@
 // out); boxes with OK get OK. The transcript is UTF-8, one JSON object a line:
 //   {"event":"box","caption":..,"text":..,"buttons":[..],"default":ID,"dialog":..}
 //   {"event":"dialog","caption":..,"text":..}   the progress dialog, each new text
+//   {"event":"layout","dpi":N,"window":[l,t,r,b],"client":[w,h],"controls":{"ID":[l,t,r,b]..}}
+//                                               the progress dialog once it shows
 //   {"event":"exit","code":N,"ms":T}            or {"event":"timeout"}
 // T is the time from the program's start to its exit in milliseconds. --args
 // appends TEXT to the program's command line (the benchmark starts xcopy so).
@@ -17,6 +19,8 @@
 // --close-dialog-at N, the progress dialog is sent WM_CLOSE once it shows its N-th
 // file. --delete-before-answer removes PATH while the first Yes/No box is open,
 // just before it is answered (a file quarantined while the player reads the question).
+// Boxes also carry "dpi", "window" and their text's "text_rect". Rectangles are in
+// physical pixels (the watcher is DPI aware), controls' in the dialog's client area.
 
 #include <windows.h>
 #include <commctrl.h>
@@ -76,6 +80,43 @@ std::wstring window_text(HWND window)
     wchar_t buffer[4096] = {};
     GetWindowTextW(window, buffer, 4096);
     return buffer;
+}
+
+// The DPI a window is drawn at (96 for a program that is not DPI aware, or where
+// Windows cannot tell).
+int window_dpi(HWND window)
+{
+    using Get_dpi = UINT(WINAPI*)(HWND);
+    const auto get_dpi = reinterpret_cast<Get_dpi>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    return get_dpi ? static_cast<int>(get_dpi(window)) : 96;
+}
+
+// Physical pixels whatever the DPI: the rectangles and pictures of a DPI-aware
+// program's windows must not be scaled for the watcher.
+void become_dpi_aware()
+{
+    using Set_context = BOOL(WINAPI*)(HANDLE);
+    const auto set_context = reinterpret_cast<Set_context>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext")));
+    const HANDLE per_monitor_v2 = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4));
+    if (!set_context || !set_context(per_monitor_v2))
+        SetProcessDPIAware();
+}
+
+std::string json_rect(const RECT& r)
+{
+    return "[" + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
+           std::to_string(r.right) + "," + std::to_string(r.bottom) + "]";
+}
+
+// A child's rectangle in its parent's client area.
+RECT client_rect_of(HWND child, HWND parent)
+{
+    RECT r = {};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
 }
 
 std::wstring class_name(HWND window)
@@ -187,6 +228,8 @@ private:
         const std::wstring text = window_text(GetDlgItem(dialog, 1001));
         if (dialog == last_dialog_ && text == last_dialog_text_)
             return;
+        if (dialog != last_dialog_)
+            record_layout(dialog);
         last_dialog_ = dialog;
         last_dialog_text_ = text;
         transcript_.line("{\"event\":\"dialog\",\"caption\":" + json_string(window_text(dialog)) +
@@ -195,6 +238,23 @@ private:
             return;
         if (++dialog_files_ == options_.close_dialog_at)
             PostMessageW(dialog, WM_CLOSE, 0, 0);
+    }
+
+    void record_layout(HWND dialog)
+    {
+        RECT window = {}, client = {};
+        GetWindowRect(dialog, &window);
+        GetClientRect(dialog, &client);
+        std::string line = "{\"event\":\"layout\",\"dpi\":" + std::to_string(window_dpi(dialog)) +
+                           ",\"window\":" + json_rect(window) + ",\"client\":[" +
+                           std::to_string(client.right) + "," + std::to_string(client.bottom) +
+                           "],\"controls\":{";
+        const int ids[] = {1001, 1002, 1003};
+        for (int id : ids) {
+            line += (id == ids[0] ? "\"" : ",\"") + std::to_string(id) + "\":" +
+                    json_rect(client_rect_of(GetDlgItem(dialog, id), dialog));
+        }
+        transcript_.line(line + "}}");
     }
 
     // The progress shot is taken once the current-file bar has moved, so that the
@@ -228,8 +288,12 @@ private:
             has_yes = has_yes || buttons[i].id == IDYES;
         }
         const bool dialog_visible = dialog && IsWindowVisible(dialog);
+        RECT window = {};
+        GetWindowRect(box, &window);
         line += "],\"default\":" + std::to_string(default_id) +
-                ",\"dialog\":" + (dialog_visible ? "true" : "false") + "}";
+                ",\"dialog\":" + (dialog_visible ? "true" : "false") +
+                ",\"dpi\":" + std::to_string(window_dpi(box)) + ",\"window\":" + json_rect(window) +
+                ",\"text_rect\":" + json_rect(client_rect_of(GetDlgItem(box, 0xFFFF), box)) + "}";
         transcript_.line(line);
         shot(has_yes ? L"question" : L"box");
 
@@ -302,6 +366,7 @@ int wmain(int argc, wchar_t** argv)
                          L"[--timeout S] [--args TEXT]\n");
         return 2;
     }
+    become_dpi_aware();
     std::wstring command_line = L"\"" + options.exe + L"\"";
     if (!options.args.empty())
         command_line += L" " + options.args;
