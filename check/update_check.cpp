@@ -28,14 +28,6 @@ void add(Cfindings& findings, int line, Cseverity severity, const std::wstring& 
     findings.push_back({line, severity, text});
 }
 
-// Paths compared as the file system compares them, without regard to letter case.
-std::wstring folded(std::wstring path)
-{
-    if (!path.empty())
-        CharUpperBuffW(&path[0], static_cast<DWORD>(path.size()));
-    return path;
-}
-
 bool read_bytes(const std::wstring& path, std::string& bytes)
 {
     Cfile file;
@@ -87,7 +79,7 @@ public:
         all.search_folder(std::wstring());
         std::vector<std::wstring> reported;  // folded, each ending in '\'
         for (const Cfile_entry& item : all.files) {
-            const std::wstring key = folded(item.name);
+            const std::wstring key = fold_path_case(item.name);
             const bool inside_reported =
                 std::any_of(reported.begin(), reported.end(), [&](const std::wstring& folder) {
                     return key.compare(0, folder.size(), folder) == 0;
@@ -116,7 +108,7 @@ private:
     {
         return static_cast<std::size_t>(
             std::count_if(all.files.begin(), all.files.end(), [&](const Cfile_entry& item) {
-                return !item.is_folder && folded(item.name).compare(0, folder.size(), folder) == 0;
+                return !item.is_folder && fold_path_case(item.name).compare(0, folder.size(), folder) == 0;
             }));
     }
 
@@ -165,7 +157,7 @@ private:
         for (const Cplanned_file& file : files)
             report.bytes += file.size;
         if (report.is_folder)
-            entry_folders_.insert(folded(path));
+            entry_folders_.insert(fold_path_case(path));
         if (report.is_folder && files.empty())
             add(findings, entry.line, Cseverity::warning,
                 check_msg::entry_copies_nothing(entry.value));
@@ -199,14 +191,14 @@ private:
     // to survive the way through the ANSI code page.
     void note_copied(const std::wstring& copied, int line, Cfindings& findings)
     {
-        copied_.insert(folded(copied));
+        copied_.insert(fold_path_case(copied));
         std::wstring folder;
         for (std::size_t end = copied.find(L'\\'); end != std::wstring::npos;
              end = copied.find(L'\\', end + 1)) {
             const std::size_t start = folder.empty() ? 0 : folder.size() + 1;
             const std::wstring name = copied.substr(start, end - start);
             folder = copied.substr(0, end);
-            if (!touched_folders_.insert(folded(folder)).second)
+            if (!touched_folders_.insert(fold_path_case(folder)).second)
                 continue;
             if (!fits_code_page(name))
                 add(findings, line, Cseverity::warning,
@@ -277,22 +269,13 @@ Cinstallation_check check_installation(const std::vector<Ccopied_file>& files,
             room.old_size =
                 (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
         }
-        if (seen.insert(folded(file.path)).second)
+        if (seen.insert(fold_path_case(file.path)).second)
             result.files.push_back({file.path, room.exists});
         room_files.push_back(room);
     }
-    // The volume's cluster, as the updater's own check takes it; a directory is
-    // passed with its trailing '\'.
-    DWORD sectors_per_cluster = 0, bytes_per_sector = 0, free_clusters = 0, clusters = 0;
-    const std::wstring folder = install_dir.back() == L'\\' ? install_dir : install_dir + L"\\";
-    if (GetDiskFreeSpaceW(folder.c_str(), &sectors_per_cluster, &bytes_per_sector,
-                          &free_clusters, &clusters))
-        result.cluster = static_cast<std::uint64_t>(sectors_per_cluster) * bytes_per_sector;
+    // The volume's cluster and free bytes, as the updater's own check takes them.
+    result.cluster = volume_cluster_size(install_dir);
     result.room = room_needed(room_files, result.cluster);
-    ULARGE_INTEGER available = {};
-    if (GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr)) {
-        result.free_known = true;
-        result.free = available.QuadPart;
-    }
+    result.free_known = volume_free_bytes(install_dir, result.free);
     return result;
 }

@@ -39,14 +39,15 @@ bool Cfile_list::search(const std::wstring& base_folder, const std::wstring& nam
 
 bool Cfile_list::search_folder(const std::wstring& relative_folder)
 {
-    Cfolder_cache own_cache;
+    Cfolder_cache own_cache;  // each folder is listed once anyway: no run cache needed
     Cfolder_cache& folders = cache ? *cache : own_cache;
     const std::wstring folder = base_dir + relative_folder;
-    const Cfolder_items& listed = folders.items(folder.substr(0, folder.size() - 1));
+    const std::wstring folder_path = folder.substr(0, folder.size() - 1);  // without its '\\'
+    const Cfolder_items& listed = folders.items(folder_path);
     if (listed.status == Clisting_status::missing && relative_folder.empty())
         return true;  // nothing to list
     if (listed.status != Clisting_status::listed) {
-        unreadable_folder = folder.substr(0, folder.size() - 1);
+        unreadable_folder = folder_path;
         return false;
     }
     for (const Clisted_item& item : listed.items) {

@@ -1,5 +1,7 @@
 #include "copy/room.h"
 
+#include <windows.h>
+
 #include <algorithm>
 #include <map>
 
@@ -37,6 +39,28 @@ std::uint64_t room_needed(const std::vector<Croom_file>& files, std::uint64_t cl
             needed += after - now;
     }
     return needed;
+}
+
+std::uint64_t volume_cluster_size(const std::wstring& folder)
+{
+    const std::wstring directory = folder.empty() || folder.back() == L'\\' ? folder : folder + L"\\";
+    DWORD sectors = 0, bytes = 0, free_clusters = 0, clusters = 0;
+    if (GetDiskFreeSpaceW(directory.c_str(), &sectors, &bytes, &free_clusters, &clusters))
+        return static_cast<std::uint64_t>(sectors) * bytes;
+    wchar_t root[MAX_PATH + 1] = {};
+    if (GetVolumePathNameW(folder.c_str(), root, MAX_PATH) &&
+        GetDiskFreeSpaceW(root, &sectors, &bytes, &free_clusters, &clusters))
+        return static_cast<std::uint64_t>(sectors) * bytes;
+    return 4096;
+}
+
+bool volume_free_bytes(const std::wstring& folder, std::uint64_t& free_bytes)
+{
+    ULARGE_INTEGER available = {};
+    if (!GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr))
+        return false;
+    free_bytes = available.QuadPart;
+    return true;
 }
 
 std::uint64_t megabytes_rounded_up(std::uint64_t bytes)

@@ -24,6 +24,13 @@ std::uint64_t round_up_to_cluster(std::uint64_t bytes, std::uint64_t cluster);
 // with its largest new size.
 std::uint64_t room_needed(const std::vector<Croom_file>& files, std::uint64_t cluster);
 
+// The bytes per cluster of the volume that holds `folder` (asked of the folder,
+// then of its volume's root); 4,096 when the system does not say.
+std::uint64_t volume_cluster_size(const std::wstring& folder);
+
+// The bytes free on that volume for this user; false when the system does not say.
+bool volume_free_bytes(const std::wstring& folder, std::uint64_t& free_bytes);
+
 // Bytes shown as whole megabytes (1,048,576 bytes) for the room message.
 std::uint64_t megabytes_rounded_up(std::uint64_t bytes);
 std::uint64_t megabytes_rounded_down(std::uint64_t bytes);

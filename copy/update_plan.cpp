@@ -28,18 +28,6 @@ void pause_pumping(DWORD milliseconds)
     }
 }
 
-std::uint64_t cluster_size(const std::wstring& folder)
-{
-    DWORD sectors = 0, bytes = 0, free_clusters = 0, clusters = 0;
-    if (GetDiskFreeSpaceW((folder + L"\\").c_str(), &sectors, &bytes, &free_clusters, &clusters))
-        return static_cast<std::uint64_t>(sectors) * bytes;
-    wchar_t root[MAX_PATH + 1] = {};
-    if (GetVolumePathNameW(folder.c_str(), root, MAX_PATH) &&
-        GetDiskFreeSpaceW(root, &sectors, &bytes, &free_clusters, &clusters))
-        return static_cast<std::uint64_t>(sectors) * bytes;
-    return 4096;
-}
-
 // A file where a folder of the destination has to be: the copy could make neither
 // the folder nor the file. Looks from the folder up to the installation folder.
 bool file_in_the_way(std::wstring folder)
@@ -100,17 +88,17 @@ bool check_targets_writable(const std::vector<Cplanned_file>& plan)
 
 bool check_room(const std::vector<Cplanned_file>& plan)
 {
-    ULARGE_INTEGER available = {};
-    if (!GetDiskFreeSpaceExW(update_info.dest_dir.c_str(), &available, nullptr, nullptr))
+    std::uint64_t available = 0;
+    if (!volume_free_bytes(update_info.dest_dir, available))
         return true;  // nothing to go by; the copy reports a full volume itself
     std::vector<Croom_file> files;
     for (const Cplanned_file& file : plan)
         files.push_back({file.relative, file.size, file.target.exists, file.target.size});
-    const std::uint64_t needed = room_needed(files, cluster_size(update_info.dest_dir));
-    if (available.QuadPart >= needed)
+    const std::uint64_t needed = room_needed(files, volume_cluster_size(update_info.dest_dir));
+    if (available >= needed)
         return true;
     return fail_update(msg::not_enough_room(megabytes_rounded_up(needed),
-                                            megabytes_rounded_down(available.QuadPart)));
+                                            megabytes_rounded_down(available)));
 }
 
 }  // namespace
