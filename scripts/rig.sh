@@ -32,33 +32,49 @@ RIG_WINE32_LOADER=/usr/lib/wine/wine32
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
-# The Debian mirror the machine's own apt uses (a deb822 source's URIs: or a deb
-# line of a Debian suite), unless UPDATER_RIG_MIRROR names one.
+# The Debian mirror the machine's own apt uses, printed once: the first URI of the
+# first enabled deb822 stanza of a Debian suite (sources.list.d/*.sources), else the
+# first deb line of a Debian suite (sources.list, sources.list.d/*.list). The
+# security archive's suites (trixie-security) are not Debian suites for debootstrap,
+# so it is never chosen. UPDATER_RIG_MIRROR wins over both. $1 is the folder read
+# (default /etc/apt), so that a test can hand it sample configurations.
 rig_mirror() {
+  local apt=${1:-/etc/apt}
   if [ -n "${UPDATER_RIG_MIRROR:-}" ]; then echo "$UPDATER_RIG_MIRROR"; return; fi
-  local suites='(buster|bullseye|bookworm|trixie|forky|sid|oldstable|stable|testing|unstable)'
-  local found
-  found=$(cat /etc/apt/sources.list.d/*.sources 2>/dev/null | awk -v suites="^$suites\$" '
+  local suites='^(buster|bullseye|bookworm|trixie|forky|sid|oldstable|stable|testing|unstable)$'
+  local found sources=() lists=() f
+  for f in "$apt"/sources.list.d/*.sources; do [ -f "$f" ] && sources+=("$f"); done
+  [ -f "$apt/sources.list" ] && lists+=("$apt/sources.list")
+  for f in "$apt"/sources.list.d/*.list; do [ -f "$f" ] && lists+=("$f"); done
+  # A stanza ends at a blank line or at the end of its file; field names are read in
+  # any letter case, as apt reads them.
+  found=$( ((${#sources[@]})) && awk -v suites="$suites" '
       function flush() {
-        if (types ~ /(^|[ \t])deb([ \t]|$)/ && uri ~ /^https?:/ && debian) { print uri; exit }
-        types = ""; uri = ""; debian = 0
+        if (!found && enabled && types ~ /(^|[ \t])deb([ \t]|$)/ && uri != "" && debian) {
+          print uri; found = 1
+        }
+        types = ""; uri = ""; debian = 0; enabled = 1
       }
+      BEGIN { enabled = 1 }
+      FNR == 1 && NR > 1 { flush() }
       /^[ \t]*$/ { flush(); next }
-      /^Types:/ { types = $0 }
-      /^URIs:/ { uri = $2 }
-      /^Suites:/ { for (i = 2; i <= NF; i++) if ($i ~ suites) debian = 1 }
-      END { flush() }')
-  if [ -z "$found" ]; then
-    found=$(awk -v suites="^$suites\$" '
-        $1 == "deb" {
+      /^[ \t]*#/ { next }
+      { key = tolower($1) }
+      key == "types:" { types = $0 }
+      key == "uris:" { for (i = 2; i <= NF; i++) if ($i ~ /^https?:/) { uri = $i; break } }
+      key == "suites:" { for (i = 2; i <= NF; i++) if ($i ~ suites) debian = 1 }
+      key == "enabled:" { enabled = (tolower($2) != "no") }
+      END { flush() }' "${sources[@]}")
+  if [ -z "$found" ] && ((${#lists[@]})); then
+    found=$(awk -v suites="$suites" '
+        !found && $1 == "deb" {
           i = 2
-          if ($i ~ /^\[/) { while ($i !~ /\]$/) i++; i++ }  # options in brackets
-          if ($i ~ /^https?:/ && $(i + 1) ~ suites) { print $i; exit }
-        }' \
-        /etc/apt/sources.list 2>/dev/null)
+          if ($i ~ /^\[/) { while (i < NF && $i !~ /\]$/) i++; i++ }  # options in brackets
+          if ($i ~ /^https?:/ && $(i + 1) ~ suites) { print $i; found = 1 }
+        }' "${lists[@]}")
   fi
   if [ -z "$found" ]; then
-    echo "No Debian mirror in this machine's apt sources: set UPDATER_RIG_MIRROR" >&2
+    echo "No Debian mirror in this machine's apt sources ($apt): set UPDATER_RIG_MIRROR" >&2
     return 1
   fi
   echo "$found"
@@ -93,7 +109,7 @@ runs_32bit_programs() {
 RIG_BINFMT=/proc/sys/fs/binfmt_misc
 emulate_32bit_programs() {
   local top=$1
-  install_in_rig "$top" .updater-packages-qemu "" qemu-user || return 1
+  install_in_rig "$top" .updater-packages-qemu "" qemu-user "qemu-user" || return 1
   mountpoint -q "$RIG_BINFMT" || as_root mount -t binfmt_misc binfmt_misc "$RIG_BINFMT" || return 1
   if [ -e "$RIG_BINFMT/updater-qemu-i386" ]; then
     echo 1 | as_root tee "$RIG_BINFMT/updater-qemu-i386" >/dev/null
@@ -152,20 +168,52 @@ in_rig() {
     UPDATER_IN_RIG=1 "$@"
 }
 
+# Runs one stage of making the rig: a line when it starts, one a minute while it
+# runs (a first run installs for minutes without a word of its own), and its time
+# when it ends.
+rig_stage() {
+  local name=$1; shift
+  local start=$SECONDS ticker rc=0
+  echo "rig: $name..."
+  ( while sleep 60 && kill -0 $$ 2>/dev/null; do echo "rig: $name: still working, $((SECONDS - start)) s"; done ) &
+  ticker=$!
+  "$@" || rc=$?
+  kill "$ticker" 2>/dev/null; wait "$ticker" 2>/dev/null || true
+  if [ "$rc" -eq 0 ]; then
+    echo "rig: $name: done in $((SECONDS - start)) s"
+  else
+    echo "rig: $name: failed after $((SECONDS - start)) s"
+  fi
+  return "$rc"
+}
+
 # Installs a list of packages in the rig, after the commands in setup (which end in
 # &&), once for a given list: a stamp file records it.
 install_in_rig() {
-  local top=$1 stamp_file=$2 setup=$3 packages=$4
+  local top=$1 stamp_file=$2 setup=$3 packages=$4 name=${5:-the packages}
   local stamp
   stamp=$(echo "$setup$packages" | md5sum | cut -d' ' -f1)
   [ "$(cat "$RIG_ROOT/$stamp_file" 2>/dev/null)" = "$stamp" ] && return 0
-  echo "Installing the rig's packages (once, a few minutes)..."
+  rig_stage "$name (once, a few minutes)" install_packages_in_rig "$top" "$setup" "$packages" \
+    || return 1
+  echo "$stamp" | as_root tee "$RIG_ROOT/$stamp_file" >/dev/null
+}
+install_packages_in_rig() {
+  local top=$1 setup=$2 packages=$3
   # shellcheck disable=SC2086
   in_rig "$top" env DEBIAN_FRONTEND=noninteractive bash -c "$setup apt-get update -qq &&
     apt-get install -y -qq --no-install-recommends $(echo $packages)" \
     >/tmp/updater-rig-packages.log 2>&1 \
     || { tail -20 /tmp/updater-rig-packages.log; return 1; }
-  echo "$stamp" | as_root tee "$RIG_ROOT/$stamp_file" >/dev/null
+}
+
+# debootstrap of a minimal Debian 13 into the rig's folder.
+bootstrap_rig() {
+  local mirror=$1
+  as_root mkdir -p "$(dirname "$RIG_ROOT")"
+  as_root debootstrap --variant=minbase --include=ca-certificates trixie "$RIG_ROOT" \
+    "$mirror" >/tmp/updater-debootstrap.log 2>&1 \
+    || { tail -20 /tmp/updater-debootstrap.log; return 1; }
 }
 
 # Makes the rig when it is missing and installs what it lacks. Safe to run again.
@@ -179,14 +227,11 @@ ensure_rig() {
   if [ ! -x "$RIG_ROOT/usr/bin/apt-get" ]; then
     local mirror
     mirror=$(rig_mirror) || return 1
-    echo "Making the rig in $RIG_ROOT from $mirror (once, about a minute)..."
-    as_root mkdir -p "$(dirname "$RIG_ROOT")"
-    as_root debootstrap --variant=minbase --include=ca-certificates trixie "$RIG_ROOT" \
-      "$mirror" >/tmp/updater-debootstrap.log 2>&1 \
-      || { tail -20 /tmp/updater-debootstrap.log; return 1; }
+    echo "Making the rig in $RIG_ROOT from $mirror (once; about 10 minutes in all on 2 cores)."
+    rig_stage "debootstrap" bootstrap_rig "$mirror" || return 1
   fi
   unmount_stale_rig_mounts
-  install_in_rig "$top" .updater-packages "" "$RIG_PACKAGES"
+  install_in_rig "$top" .updater-packages "" "$RIG_PACKAGES" || return 1
   local runs_32bit=
   if runs_32bit_programs; then
     runs_32bit=1
@@ -202,10 +247,11 @@ ensure_rig() {
   if [ -n "$runs_32bit" ]; then
     local divert="dpkg-divert --local --rename --divert $RIG_WINE32_LOADER --add /usr/lib/wine/wine"
     install_in_rig "$top" .updater-packages-i386 \
-      "dpkg --add-architecture i386 && $divert >/dev/null &&" "$RIG_PACKAGES_I386"
+      "dpkg --add-architecture i386 && $divert >/dev/null &&" "$RIG_PACKAGES_I386" \
+      "the 32-bit part" || return 1
   fi
   if ! in_rig "$top" locale -a 2>/dev/null | grep -qiE '^ja_JP\.utf-?8$'; then
-    in_rig "$top" localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
+    rig_stage "the Japanese locale" in_rig "$top" localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
   fi
 }
 
