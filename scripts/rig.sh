@@ -227,7 +227,7 @@ ensure_rig() {
   if [ ! -x "$RIG_ROOT/usr/bin/apt-get" ]; then
     local mirror
     mirror=$(rig_mirror) || return 1
-    echo "Making the rig in $RIG_ROOT from $mirror (once; about 10 minutes in all on 2 cores)."
+    echo "Making the rig in $RIG_ROOT from $mirror (once; a few minutes)."
     rig_stage "debootstrap" bootstrap_rig "$mirror" || return 1
   fi
   unmount_stale_rig_mounts
