@@ -16,6 +16,8 @@ Content of a file in "gamedata", "install" and "expect.install":
   {"link": "TARGET"}           a symbolic link to TARGET (relative to the link)
   {"same_as": "gamedata/REL"}  (expectations only) the bytes of that file, relative
                                to the updater's folder
+"expect.absent" lists paths below drive C: that must not exist after the run
+(nothing written outside the installation).
 
 The same scenarios run against the 64-bit test build in a 64-bit prefix, and against
 the shipped 32-bit exe in a 32-bit prefix (scripts/e2e-shipped): --exe, --helpers-dir
@@ -284,6 +286,9 @@ def check(name, out_dir, scenario, transcript, calls, world, install_dir, before
         differ = sorted(k for k in set(after) & set(want_tree) if after[k] != want_tree[k])
         problems.append("installation differs: missing %s, unexpected %s, different %s" % (
             missing, extra, differ))
+    for rel in expect.get("absent", []):
+        if os.path.lexists(drive_c(*rel.split("/"))):
+            problems.append("C:\\%s exists after the run" % rel.replace("/", "\\"))
     return problems
 
 

@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include "util/code_page.h"
-#include "util/system_dll.h"
 
 bool Cfile::open(const std::wstring& path, const std::wstring& mode)
 {
@@ -39,29 +37,57 @@ bool Chandle_file::close()
 
 namespace {
 
-using Cmake_sure_directory_path_exists = BOOL(WINAPI*)(PCSTR);
-
-// imagehlp is loaded once, from the system folder only.
-Cmake_sure_directory_path_exists make_sure_directory_path_exists()
+bool is_folder(const std::wstring& path)
 {
-    static const auto function = get_function<Cmake_sure_directory_path_exists>(
-        load_system_dll(L"imagehlp.dll"), "MakeSureDirectoryPathExists");
-    return function;
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Where the folders of an absolute path begin: past "C:\", "\\server\share\",
+// "\\?\C:\" or "\\?\UNC\server\share\"; 0 for a relative path.
+std::wstring::size_type first_folder_at(const std::wstring& path)
+{
+    if (path.compare(0, 4, L"\\\\?\\") == 0 && path.size() >= 7 && path[5] == L':')
+        return 7;
+    std::wstring::size_type at = 0;
+    if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0)
+        at = 8;
+    else if (path.compare(0, 2, L"\\\\") == 0)
+        at = 2;
+    else
+        return path.size() >= 3 && path[1] == L':' && path[2] == L'\\' ? 3 : 0;
+    // Server and share are no folders to make.
+    for (int part = 0; part < 2; ++part) {
+        at = path.find(L'\\', at);
+        if (at == std::wstring::npos)
+            return path.size();
+        ++at;
+    }
+    return at;
 }
 
 }  // namespace
 
 bool create_path_folders(const std::wstring& path)
 {
-    if (path.empty())
+    const auto last = path.rfind(L'\\');
+    if (last == std::wstring::npos || last == 0 || is_folder(path.substr(0, last)))
         return true;
-    const auto make_sure = make_sure_directory_path_exists();
-    if (!make_sure)
-        return false;
-    // The call takes an ANSI path: a name the code page cannot hold does not reach
-    // the file system intact, and the open of the file then reports it.
-    const std::string ansi = wide_to_ansi(path);
-    return make_sure(ansi.c_str()) != FALSE;
+    // Each level is made under its exact name through the wide call: no name passes
+    // through the ANSI code page, where "y¥y" would become "y\y" and a folder named
+    // "..¥..¥windows" would climb out of the installation.
+    for (auto end = path.find(L'\\', first_folder_at(path)); end != std::wstring::npos;
+         end = path.find(L'\\', end + 1)) {
+        if (end == 0 || path[end - 1] == L'\\')
+            continue;
+        const std::wstring folder = path.substr(0, end);
+        if (is_folder(folder))
+            continue;
+        if (!CreateDirectoryW(folder.c_str(), nullptr) &&
+            !(GetLastError() == ERROR_ALREADY_EXISTS && is_folder(folder)))
+            return false;
+    }
+    return true;
 }
 
 bool create_folder(const std::wstring& path)

@@ -27,7 +27,8 @@ public:
 };
 
 // Makes sure every folder of `path` before its last '\' exists (the path of a
-// file gives the file's folder). True for an empty path.
+// file gives the file's folder), making each missing level under its exact name.
+// True for an empty path; false when a level cannot be made (or a file is in the way).
 bool create_path_folders(const std::wstring& path);
 
 // Makes sure the folder `path` itself, and every folder above it, exists.

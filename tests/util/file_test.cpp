@@ -87,6 +87,38 @@ TEST(Folders, create_folder_makes_the_folder_itself)
     }
 }
 
+// Names the ANSI code page cannot hold are made as they are: nothing is squeezed
+// into a look-alike, and a yen sign never becomes a separator.
+TEST(Folders, folders_are_made_under_their_exact_names)
+{
+    Ctemp_folder folder;
+    for (const wchar_t* name : {L"y\u00A5y", L"\u7B2C1\u7AE0\u301C\u5E8F", L"caf\u00E9", L"\uD55C\uAE00",
+                                L"..\u00A5..\u00A5windows\u00A5escaped"}) {
+        const std::wstring path = folder / (std::wstring(L"tree\\") + name + L"\\sub\\file.dat");
+        ASSERT_TRUE(create_path_folders(path)) << path.c_str();
+        WIN32_FIND_DATAW found{};
+        const HANDLE search = FindFirstFileW((folder / L"tree\\*").c_str(), &found);
+        ASSERT_NE(search, INVALID_HANDLE_VALUE);
+        bool seen = false;
+        do
+            seen = seen || std::wstring(found.cFileName) == name;
+        while (FindNextFileW(search, &found));
+        FindClose(search);
+        EXPECT_TRUE(seen) << "no folder named exactly as asked";
+        EXPECT_TRUE(folder_exists(folder / (std::wstring(L"tree\\") + name + L"\\sub")));
+    }
+    EXPECT_FALSE(folder_exists(folder / L"windows"));
+    EXPECT_FALSE(folder_exists(folder / L"tree\\y"));
+}
+
+TEST(Folders, a_file_in_the_way_fails)
+{
+    Ctemp_folder folder;
+    write_file(folder / L"a", "a file");
+    EXPECT_FALSE(create_path_folders(folder / L"a\\b\\file.dat"));
+    EXPECT_FALSE(create_folder(folder / L"a"));
+}
+
 TEST(Folders, empty_paths_are_fine_and_touch_nothing)
 {
     EXPECT_TRUE(create_path_folders(L""));
