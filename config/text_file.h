@@ -1,5 +1,5 @@
 #pragma once
-// Text files in the system's ANSI code page, read as lines of wide text.
+// Text files in update.ini's code page (932 on every system), read as lines of wide text.
 
 #include <string>
 #include <vector>
@@ -9,7 +9,7 @@
 bool read_text_lines(const std::wstring& path, std::vector<std::wstring>& lines);
 
 // The whole file, read in text mode ("rt": CR LF folded to LF, 0x1A ends the
-// data) and converted from the ANSI code page. False when it cannot be opened.
+// data) and converted from code page 932. False when it cannot be opened.
 bool read_text_file(const std::wstring& path, std::wstring& text);
 
 // Appends the lines of `text` to `lines`: N line feeds give N + 1 lines.

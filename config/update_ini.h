@@ -1,7 +1,7 @@
 #pragma once
 // Reads update.ini from the updater's folder into the update state record.
 //
-// The file is text in the ANSI code page. A line is blank, a "//" comment, one of
+// The file is text in code page 932. A line is blank, a "//" comment, one of
 //   #REG_PATH = "..."   #GAME_TITLE = "..."   #COPY_FILE = "..."
 // (blanks around '=' optional, anything after the closing quote ignored), or
 // anything else, which is skipped without a word. The last #REG_PATH and

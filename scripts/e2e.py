@@ -19,6 +19,9 @@ Content of a file in "gamedata", "install" and "expect.install":
 "expect.absent" lists paths below drive C: that must not exist after the run
 (nothing written outside the installation).
 
+A scenario with "wine_lang" (a Linux locale such as "C.UTF-8", whose Windows has
+code page 1252) runs in a prefix of its own made under that locale.
+
 The same scenarios run against the 64-bit test build in a 64-bit prefix, and against
 the shipped 32-bit exe in a 32-bit prefix (scripts/e2e-shipped): --exe, --helpers-dir
 and --software-key say which exe, which watcher and where the registry record goes;
@@ -372,9 +375,23 @@ def run_scenario(name, target, out_root, shots, scenarios=SCENARIOS, interactive
     return problems, elapsed
 
 
+def use_prefix_of_locale(lang):
+    """Switches this run to a prefix made under another locale (a Windows in another
+    language), made once like the Japanese one."""
+    tag = re.sub(r"[^a-z0-9]+", "-", lang.lower()).strip("-")
+    os.environ["WINEPREFIX"] = os.environ["WINEPREFIX"].rstrip("/") + "-" + tag
+    os.environ["UPDATER_WINE_LANG"] = os.environ["LANG"] = os.environ["LC_ALL"] = lang
+    lib = os.path.join(ROOT, "scripts", "lib.sh")
+    # lib.sh chooses the test build's width; the shipped run keeps its own.
+    subprocess.check_call(["bash", "-c", 'arch=$WINEARCH; source "$1" && WINEARCH=$arch ensure_prefix',
+                           "bash", lib])
+
+
 def run_scenario_body(name, target, out_root, shots, scenarios, interactive):
     with open(os.path.join(scenarios, name, "scenario.json"), encoding="utf-8") as f:
         scenario = json.load(f)
+    if scenario.get("wine_lang"):
+        use_prefix_of_locale(scenario["wine_lang"])
     out_dir = os.path.join(out_root, name)
     shutil.rmtree(out_dir, ignore_errors=True)
     os.makedirs(out_dir)

@@ -7,8 +7,10 @@ export WINEPREFIX=${WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/updater/wine}
 # The prefix of the 64-bit test build: a 64-bit prefix, which the rig's wine64 runs
 # on every machine (see rig.sh). The shipped run uses a 32-bit one (use_shipped_wine).
 export WINEARCH=win64
-export LANG=ja_JP.UTF-8
-export LC_ALL=ja_JP.UTF-8
+# The prefixes are Japanese (code page 932); a scenario of a Windows in another
+# language sets UPDATER_WINE_LANG for a prefix of its own (scripts/e2e.py).
+export LANG=${UPDATER_WINE_LANG:-ja_JP.UTF-8}
+export LC_ALL=$LANG
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko installer prompts when the prefix is made.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}

@@ -14,11 +14,11 @@ std::wstring ansi_to_wide(const char* bytes, int count)
     const int length = zero ? static_cast<int>(static_cast<const char*>(zero) - bytes) : count;
     if (length == 0)
         return std::wstring();
-    const int needed = MultiByteToWideChar(CP_ACP, 0, bytes, length, nullptr, 0);
+    const int needed = MultiByteToWideChar(update_ini_code_page, 0, bytes, length, nullptr, 0);
     if (needed <= 0)
         return std::wstring();
     std::wstring wide(static_cast<std::size_t>(needed), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, bytes, length, &wide[0], needed);
+    MultiByteToWideChar(update_ini_code_page, 0, bytes, length, &wide[0], needed);
     return wide;
 }
 
@@ -26,12 +26,13 @@ std::string wide_to_ansi(const std::wstring& text)
 {
     if (text.empty())
         return std::string();
-    const int needed =
-        WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    const int needed = WideCharToMultiByte(update_ini_code_page, 0, text.c_str(), -1, nullptr, 0,
+                                           nullptr, nullptr);
     if (needed <= 0)
         return std::string();
     std::string narrow(needed + 1, '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &narrow[0], needed, nullptr, nullptr);
+    WideCharToMultiByte(update_ini_code_page, 0, text.c_str(), -1, &narrow[0], needed, nullptr,
+                        nullptr);
     narrow[needed] = '\0';
     return std::string(narrow.c_str());  // up to the first zero byte
 }

@@ -1,10 +1,17 @@
 #pragma once
-// Conversions between the system's ANSI code page and wide strings.
+// Conversions between update.ini's code page and wide strings. The file is
+// Shift_JIS as Windows has it (code page 932) on every system: the updater of a
+// Japanese game reads it the same way on a Windows in any language, where the
+// system's own ANSI code page (1252, 936...) would garble every caption and miss
+// every Japanese entry.
 
 #include <string>
 
-// CP_ACP to wide; the conversion ends at the first zero byte.
+// The code page of update.ini, whatever the system's ANSI code page.
+constexpr unsigned int update_ini_code_page = 932;
+
+// Code page 932 to wide; the conversion ends at the first zero byte.
 std::wstring ansi_to_wide(const char* bytes, int count);
 
-// Wide to CP_ACP; the conversion ends at the first zero character.
+// Wide to code page 932; the conversion ends at the first zero character.
 std::string wide_to_ansi(const std::wstring& text);

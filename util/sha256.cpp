@@ -31,7 +31,8 @@ public:
         finish_hash = get_function<Cfinish_hash>(bcrypt, "BCryptFinishHash");
         destroy_hash = get_function<Cdestroy_hash>(bcrypt, "BCryptDestroyHash");
         if (!open || !close_provider || !create_hash || !hash_data || !finish_hash ||
-            !destroy_hash || !BCRYPT_SUCCESS(open(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0)))
+            !destroy_hash ||
+            !BCRYPT_SUCCESS(open(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0)))
             algorithm = nullptr;
     }
     ~Cprovider()
@@ -74,7 +75,8 @@ Csha256::Csha256()
     Cprovider& p = provider();
     BCRYPT_HASH_HANDLE handle = nullptr;
     // A null object buffer lets CNG hold the hash object itself (Windows 7 and later).
-    if (p.algorithm && BCRYPT_SUCCESS(p.create_hash(p.algorithm, &handle, nullptr, 0, nullptr, 0, 0)))
+    if (p.algorithm &&
+        BCRYPT_SUCCESS(p.create_hash(p.algorithm, &handle, nullptr, 0, nullptr, 0, 0)))
         hash = handle;
 }
 
@@ -103,8 +105,8 @@ bool Csha256::finish(Csha256_digest& digest)
 {
     if (!hash)
         return false;
-    const bool done =
-        BCRYPT_SUCCESS(provider().finish_hash(hash, digest.data(), static_cast<ULONG>(digest.size()), 0));
+    const ULONG size = static_cast<ULONG>(digest.size());
+    const bool done = BCRYPT_SUCCESS(provider().finish_hash(hash, digest.data(), size, 0));
     provider().destroy_hash(hash);
     hash = nullptr;
     return done;
@@ -138,8 +140,8 @@ bool digest_from_hex(const wchar_t* text, std::size_t length, Csha256_digest& di
 
 bool sha256_of_file(const std::wstring& path, Csha256_digest& digest)
 {
-    Chandle_file file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    Chandle_file file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     Csha256 hash;
     if (!file.is_open() || !hash.ok())
         return false;
