@@ -315,8 +315,8 @@ class Target:
 
 
 def run_console(exe, args, cwd, out_dir, name):
-    """Runs a console program of the updater's folder; its output goes to a file (a
-    redirected program writes UTF-8). Gives the exit code and the output as text."""
+    """Runs a publisher's console program (make-update, update-check); its output goes
+    to a file (a redirected program writes UTF-8). Gives the exit code and the text."""
     out_path = os.path.join(out_dir, name + ".out")
     code = None
     for attempt in range(RUNS_AFTER_HANG):

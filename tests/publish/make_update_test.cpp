@@ -133,6 +133,23 @@ TEST(Make_update, report_names_each_finding_then_the_counts)
     }
 }
 
+// update-check's findings of what was written come after make-update's own, with
+// OUT before each: a folder name below the top level that the ANSI code page cannot
+// hold may be copied, but the player's system cannot make the folder.
+TEST(Make_update, update_checks_findings_of_out_are_part_of_the_report)
+{
+    Cworld world;
+    write_file(world.folder / L"new\\data\\\ud55c\\x.txt", "x");  // a Korean letter
+    const Cmake_update_run run = make_update(world.options);
+    const std::wstring report = report_of(run, world.options);
+    ASSERT_EQ(run.check.findings.size(), 1u) << report;
+    EXPECT_EQ(make_update_exit_code(run), 1);
+    EXPECT_TRUE(run.kept);
+    const std::wstring line = world.options.out_dir + L"\\update.ini(5): warning: ";
+    EXPECT_NE(report.find(L"\n" + line), std::wstring::npos) << report;
+    EXPECT_NE(report.find(L"\u8b66\u544a 6 \u4ef6\n"), std::wstring::npos) << report;  // 警告 6 件
+}
+
 // Each error leaves OUT as it was: missing, or empty, or with what it held.
 TEST(Make_update, on_an_error_nothing_is_left_in_out)
 {
