@@ -1,5 +1,7 @@
 #include "publish/command_line.h"
 
+#include <iterator>
+
 #include "publish/messages.h"
 #include "publish/update_files.h"
 #include "util/code_page.h"
@@ -56,7 +58,7 @@ bool parse_make_update_command(int argc, const wchar_t* const argv[],
     Cmake_update_options& options = command.options;
     std::wstring* folders[] = {&options.old_dir, &options.new_dir, &options.out_dir};
     std::size_t folder_count = 0;
-    bool given[sizeof value_options / sizeof value_options[0]] = {};
+    bool given[std::size(value_options)] = {};
     for (int i = 1; i < argc; ++i) {
         const std::wstring argument = argv[i];
         if (argument == L"--help" || argument == L"-h" || argument == L"/?") {
@@ -64,7 +66,7 @@ bool parse_make_update_command(int argc, const wchar_t* const argv[],
             return true;
         }
         bool is_value_option = false;
-        for (std::size_t o = 0; o < sizeof value_options / sizeof value_options[0]; ++o) {
+        for (std::size_t o = 0; o < std::size(value_options); ++o) {
             const Cvalue_option& option = value_options[o];
             if (argument != option.name)
                 continue;
@@ -86,7 +88,7 @@ bool parse_make_update_command(int argc, const wchar_t* const argv[],
     }
     if (folder_count != 3)
         return fail(problem, make_msg::folder_count);
-    for (std::size_t o = 0; o < sizeof value_options / sizeof value_options[0]; ++o) {
+    for (std::size_t o = 0; o < std::size(value_options); ++o) {
         if (value_options[o].required && !given[o])
             return fail(problem, make_msg::option_missing(value_options[o].name));
     }

@@ -18,6 +18,7 @@
 namespace {
 
 const wchar_t* const sha256_list_name = L"gamedata.sha256";
+constexpr int exit_error = 2;
 
 // A folder as typed, and a path below it.
 std::wstring below(const std::wstring& folder, const std::wstring& relative)
@@ -105,14 +106,7 @@ private:
         run_.findings.push_back({path, severity, text});
     }
 
-    bool any_error() const
-    {
-        const auto is_error = [](Cseverity severity) { return severity == Cseverity::error; };
-        return std::any_of(run_.findings.begin(), run_.findings.end(),
-                           [&](const Cpath_finding& f) { return is_error(f.severity); }) ||
-               std::any_of(run_.check.findings.begin(), run_.check.findings.end(),
-                           [&](const Cfinding& f) { return is_error(f.severity); });
-    }
+    bool any_error() const { return make_update_exit_code(run_) == exit_error; }
 
     void check_folders()
     {
