@@ -22,6 +22,13 @@ Content of a file in "gamedata", "install" and "expect.install":
 A scenario with "wine_lang" (a Linux locale such as "C.UTF-8", whose Windows has
 code page 1252) runs in a prefix of its own made under that locale.
 
+A scenario with "make_update" has its updater's folder made by make-update.exe
+(beside the updater exe) from two releases, "old" and "new" (trees as above), with
+the options "args"; make-update's exit code and output must be "exit_code" and
+"output" (lines), update-check.exe on the folder must find nothing, and
+`sha256sum -c` must pass on its gamedata.sha256. The installation is then the old
+release with "install" added.
+
 The same scenarios run against the 64-bit test build in a 64-bit prefix, and against
 the shipped 32-bit exe in a 32-bit prefix (scripts/e2e-shipped): --exe, --helpers-dir
 and --software-key say which exe, which watcher and where the registry record goes;
@@ -315,6 +322,55 @@ class Target:
         self.software_key = software_key
 
 
+def run_console(exe, args, cwd, out_dir, name):
+    """Runs a publisher's console program (make-update, update-check); its output goes
+    to a file (a redirected program writes UTF-8). Gives the exit code and the text."""
+    out_path = os.path.join(out_dir, name + ".out")
+    code = None
+    for attempt in range(RUNS_AFTER_HANG):
+        with open(out_path, "wb") as out, open(os.path.join(out_dir, name + ".err"), "wb") as err:
+            try:
+                code = subprocess.call(["wine", exe] + args, stdout=out, stderr=err,
+                                       stdin=subprocess.DEVNULL, cwd=cwd, timeout=60)
+                break
+            except subprocess.TimeoutExpired:
+                kill_wine()
+    with open(out_path, "rb") as f:
+        return code, f.read().decode("utf-8", errors="replace").replace("\r\n", "\n")
+
+
+def make_update_folder(made, target, world, updater_dir, out_dir):
+    """Makes the updater's folder with make-update.exe from the two releases, then
+    checks it with update-check.exe and sha256sum; gives the problems found."""
+    tools = os.path.dirname(target.exe)
+    make_tree(os.path.join(world, "old"), made["old"], world)
+    make_tree(os.path.join(world, "new"), made["new"], world)
+    problems = []
+    code, output = run_console(os.path.join(tools, "make-update.exe"),
+                               ["old", "new", updater_dir] + made["args"], world, out_dir,
+                               "make-update")
+    if code != made.get("exit_code", 0):
+        problems.append("make-update exit code %s" % code)
+    want = "".join(line + "\n" for line in made["output"])
+    if output != want:
+        problems.append("make-update output differs:\n--- got\n%s--- expected\n%s" % (output, want))
+    upd = os.path.join(world, updater_dir)
+    if not os.path.exists(os.path.join(upd, "updater.exe")):
+        return problems + ["make-update made no updater folder"]
+    with open(os.path.join(upd, "updater.exe"), "rb") as f, open(target.exe, "rb") as g:
+        if f.read() != g.read():
+            problems.append("make-update put another updater.exe than the one beside it")
+    code, output = run_console(os.path.join(tools, "update-check.exe"), [], upd, out_dir,
+                               "update-check")
+    if code != 0:
+        problems.append("update-check exit code %s:\n%s" % (code, output))
+    with open(os.path.join(out_dir, "sha256sum.out"), "wb") as out:
+        if subprocess.call(["sha256sum", "-c", "../gamedata.sha256"], stdout=out, stderr=out,
+                           cwd=os.path.join(upd, "gamedata")) != 0:
+            problems.append("sha256sum -c failed (see sha256sum.out)")
+    return problems
+
+
 def unmount_below(path):
     """Unmounts a tmpfs that a scenario mounted (also one left by a run that died)."""
     if os.path.ismount(path):
@@ -406,8 +462,14 @@ def run_scenario_body(name, target, out_root, shots, scenarios, interactive):
 
     # The updater's folder: the exe, update.ini, gamedata, anything planted there.
     upd = os.path.join(world, updater_dir)
-    os.makedirs(upd)
-    shutil.copy(target.exe, os.path.join(upd, "updater.exe"))
+    made = scenario.get("make_update")
+    if made:
+        problems_before = make_update_folder(made, target, world, updater_dir, out_dir)
+        make_tree(os.path.join(world, install_dir), made["old"], upd)
+    else:
+        problems_before = []
+        os.makedirs(upd)
+        shutil.copy(target.exe, os.path.join(upd, "updater.exe"))
     ini = scenario.get("update_ini")
     if ini is not None:
         encoding = scenario.get("update_ini_encoding", "cp932")
@@ -480,7 +542,7 @@ def run_scenario_body(name, target, out_root, shots, scenarios, interactive):
         with open(path, encoding="utf-8") as f:
             transcript = [json.loads(line) for line in f if line.strip()]
     calls = relay_calls(relay_log)
-    problems = [] if code == 0 else ["watcher exit code %s" % code]
+    problems = problems_before + ([] if code == 0 else ["watcher exit code %s" % code])
     problems += check(name, out_dir, scenario, transcript, calls, world, install_dir, before)
 
     for rel in scenario.get("immutable", []):

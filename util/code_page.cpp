@@ -36,3 +36,29 @@ std::string wide_to_ansi(const std::wstring& text)
     narrow[needed] = '\0';
     return std::string(narrow.c_str());  // up to the first zero byte
 }
+
+bool wide_to_code_page(unsigned code_page, const std::wstring& text, std::string& bytes)
+{
+    bytes.clear();
+    if (text.empty())
+        return true;
+    const int length = static_cast<int>(text.size());
+    BOOL used_default = FALSE;
+    const int needed = WideCharToMultiByte(code_page, WC_NO_BEST_FIT_CHARS, text.data(), length,
+                                           nullptr, 0, nullptr, &used_default);
+    if (needed <= 0 || used_default)
+        return false;
+    bytes.assign(static_cast<std::size_t>(needed), '\0');
+    WideCharToMultiByte(code_page, WC_NO_BEST_FIT_CHARS, text.data(), length, &bytes[0], needed,
+                        nullptr, nullptr);
+    // The way back must give the same text: no character was replaced by a look-alike.
+    std::wstring back(text.size() + 1, L'\0');
+    const int back_length = MultiByteToWideChar(code_page, 0, bytes.data(), needed, &back[0],
+                                                static_cast<int>(back.size()));
+    back.resize(back_length > 0 ? static_cast<std::size_t>(back_length) : 0);
+    if (back != text) {
+        bytes.clear();
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,50 @@
+#pragma once
+// The text files of an update folder as make-update writes them: update.ini, with
+// one entry per top-level item of gamedata, and gamedata.sha256, with the digest of
+// every file of gamedata. The same inputs always give the same bytes.
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "util/sha256.h"
+
+// The code page update.ini is written in: the updater reads it in the ANSI code
+// page of the player's Windows, which is this one for the games it serves.
+constexpr unsigned update_ini_code_page = 932;
+
+// One #COPY_FILE entry: a top-level item of gamedata.
+struct Cupdate_entry {
+    std::wstring name;
+    bool is_folder = false;
+};
+
+// The top-level items that hold the given files (paths relative to gamedata, '\'
+// between levels), each once, in the order of the files.
+std::vector<Cupdate_entry> top_level_entries(const std::vector<std::wstring>& files);
+
+// A value as update.ini's reader takes it back: '\' and '"' each behind a '\'.
+std::wstring escaped_ini_value(const std::wstring& value);
+
+struct Cupdate_ini {
+    std::wstring comment;  // the first line, without its "// "
+    std::wstring reg_path;
+    std::wstring game_title;
+    std::vector<Cupdate_entry> entries;
+};
+
+// The file's text, lines ending in CR LF.
+std::wstring update_ini_text(const Cupdate_ini& ini);
+
+// The text in update_ini_code_page; false when a character has no place in it.
+bool update_ini_bytes(const std::wstring& text, std::string& bytes);
+
+// One line of gamedata.sha256.
+struct Cfile_digest {
+    std::wstring path;  // relative to gamedata, '\' between levels
+    Csha256_digest digest;
+};
+
+// The lines in the form of GNU sha256sum ("DIGEST  path/with/slashes"), as UTF-8
+// with LF line ends, so that `sha256sum -c` checks the files from inside gamedata.
+std::string sha256_list_bytes(const std::vector<Cfile_digest>& digests);
