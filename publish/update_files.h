@@ -7,11 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "util/code_page.h"
 #include "util/sha256.h"
 
-// The code page update.ini is written in: the updater reads it in the ANSI code
-// page of the player's Windows, which is this one for the games it serves.
-constexpr unsigned update_ini_code_page = 932;
+// update.ini is written in update_ini_code_page (932), the one the updater reads it in.
 
 // One #COPY_FILE entry: a top-level item of gamedata.
 struct Cupdate_entry {
