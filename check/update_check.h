@@ -42,6 +42,7 @@ Cfolder_check check_update_folder();
 struct Cinstall_file {
     std::wstring path;  // relative to the installation folder
     bool exists = false;
+    bool blocked = false;  // a folder stands there, or a file where a folder must be
 };
 
 // What the update would do to one installation.
@@ -52,6 +53,7 @@ struct Cinstallation_check {
     std::uint64_t room = 0;            // bytes the update needs there (room_needed)
     bool free_known = false;
     std::uint64_t free = 0;            // bytes free there for this user
+    Cfindings findings;                // errors: destinations the updater would refuse
 };
 
 // Compares what the update copies with the installation folder (a full path);

@@ -37,6 +37,11 @@ bool Chandle_file::close()
     return closed;
 }
 
+bool is_link_reparse_tag(DWORD tag)
+{
+    return tag == 0 || IsReparseTagNameSurrogate(tag);
+}
+
 namespace {
 
 using Cmake_sure_directory_path_exists = BOOL(WINAPI*)(PCSTR);
