@@ -194,7 +194,6 @@ private:
         std::vector<Cplanned_file> files;
         bool is_folder = false;
         Cplan_fault fault;
-        report.listed = true;
         if (!plan_entry(sources_, source_folder_name, path, files, is_folder, fault)) {
             // The updater finds nothing to copy here and stops the update.
             add(findings, entry.line, Cseverity::error, plan_fault_finding(fault));
@@ -205,6 +204,7 @@ private:
                 failed_entry_folders_.insert(fold_path_case(path));
             return;
         }
+        report.listed = true;
         report.is_folder = is_folder;
         report.files = files.size();
         for (const Cplanned_file& file : files)

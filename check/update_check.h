@@ -20,7 +20,7 @@ struct Ccopied_file {
 // One #COPY_FILE entry and what it copies.
 struct Centry_report {
     Cread_value entry;    // as written, with its line
-    bool listed = false;  // passed the updater's checks, so its files were listed
+    bool listed = false;  // passed the updater's checks, and its files were listed
     std::size_t files = 0;
     std::uint64_t bytes = 0;
     bool is_folder = false;

@@ -101,6 +101,31 @@ update.ini: warning: gamedata\\a.dat はどの #COPY_FILE にも含まれない�
 エラー 4 件, 警告 2 件
 """,
     },
+    # Real symbolic links, as Wine shows them (reparse points without a tag): one
+    # beside the copied folder, sorted before a forgotten file, and one inside it.
+    "links": {
+        "ini": ini('#REG_PATH = "Maker\\\\Game"',
+                   '#GAME_TITLE = "ベロック物語"',
+                   '#COPY_FILE = "a.dat"',
+                   '#COPY_FILE = "tree"'),
+        "gamedata": {"a.dat": "a", "alink": {"link": "tree"}, "forgotten.dat": "f",
+                     "tree/x.dat": "x", "tree/up": {"link": ".."}},
+        "exit_code": 2,
+        "output": """\
+update.ini(4): error: フォルダ gamedata\\tree\\up はリンク (ジャンクションかシンボリックリンク) です。更新プログラムはリンクをたどらないため、アップデートは中止されます。
+update.ini: warning: フォルダ gamedata\\alink\\ はリンク (ジャンクションかシンボリックリンク) です。更新プログラムはリンクをたどらないため、中のファイルはコピーされません。
+update.ini: warning: gamedata\\forgotten.dat はどの #COPY_FILE にも含まれないため、コピーされません。
+
+ゲーム名: ベロック物語
+レジストリ: HKEY_LOCAL_MACHINE\\Software\\Maker\\Game
+コピーする項目:
+  a.dat: 1 ファイル, 1 バイト
+  tree: (エラーのため調べていません)
+合計: 1 ファイル, 1 バイト
+
+エラー 1 件, 警告 2 件
+""",
+    },
 }
 
 
