@@ -335,9 +335,10 @@ void lint_lone_lead_bytes(const std::string& text, unsigned code_page, Cfindings
         }
         if (!lead[byte])
             continue;
+        // Text mode reads CR LF as LF, so a CR before the line feed counts as the end.
         const std::size_t next = at + 1;
-        const bool line_ends = next == text.size() || text[next] == '\n' ||
-                               (text[next] == '\r' && (next + 1 == text.size() || text[next + 1] == '\n'));
+        const std::size_t after_cr = text.compare(next, 1, "\r") == 0 ? next + 1 : next;
+        const bool line_ends = after_cr == text.size() || text[after_cr] == '\n';
         if (line_ends)
             add(findings, line, Cseverity::warning, check_msg::lone_lead_byte(byte));
         else

@@ -47,7 +47,7 @@ bool Cfile_list::search_folder(const std::wstring& relative_folder)
 bool Cfile_list::search_in(Cfolder_cache& folders, const std::wstring& relative_folder)
 {
     const std::wstring folder = base_dir + relative_folder;
-    const std::wstring folder_path = folder.substr(0, folder.size() - 1);  // without its '\'
+    const std::wstring folder_path = folder.substr(0, folder.size() - 1);  // without its '\\'
     const Cfolder_items& listed = folders.items(folder_path);
     if (listed.status == Clisting_status::missing && relative_folder.empty())
         return true;  // nothing to list
