@@ -101,7 +101,7 @@ inline std::wstring key_case(const std::wstring& written, const std::wstring& ke
 }
 inline std::wstring key_name_too_long(const std::wstring& start, std::size_t length)
 {
-    return L"# で始まる名前 " + start + L"… は " + std::to_wstring(length) +
+    return L"名前 " + start + L"… は " + std::to_wstring(length) +
            L" 文字あり、どのキーでもないため、この行は読まれません。";
 }
 inline std::wstring key_unknown(const std::wstring& written, const std::wstring& key)
