@@ -6,11 +6,16 @@
 #include "check/messages.h"
 #include "config/ini_line.h"
 #include "config/scanner.h"
+#include "util/code_page.h"
 #include "util/path.h"
 
 namespace {
 
 const Cini_key keys[] = {Cini_key::reg_path, Cini_key::game_title, Cini_key::copy_file};
+
+// A key name, '#' included, is under 20 characters; a longer name is no slip of one,
+// and comparing a line of megabytes with each key would take minutes and gigabytes.
+constexpr std::size_t longest_key_like_name = 19;
 
 // "#REG_PATH" from "#REG_PATH = %s".
 std::wstring key_name(Cini_key key)
@@ -40,8 +45,10 @@ void add(Cfindings& findings, int line, Cseverity severity, const std::wstring& 
 struct Ckey_like {
     bool indented = false;
     bool has_hash = false;
-    std::wstring written;  // as in the line, with its '#' if it had one
-    std::wstring rest;     // what follows the name
+    std::wstring written;      // as in the line, with its '#' if it had one; cut after
+                               // longest_key_like_name + 1 characters
+    std::size_t length = 0;    // of the whole name as written
+    std::wstring rest;         // what follows the name
 };
 
 bool parse_key_like(const std::wstring& line, Ckey_like& parsed)
@@ -54,7 +61,8 @@ bool parse_key_like(const std::wstring& line, Ckey_like& parsed)
     std::size_t end = at + (parsed.has_hash ? 1 : 0);
     while (end < line.size() && is_name_char(line[end]))
         ++end;
-    parsed.written = line.substr(at, end - at);
+    parsed.length = end - at;
+    parsed.written = line.substr(at, std::min(parsed.length, longest_key_like_name + 1));
     parsed.rest = line.substr(end);
     if (parsed.has_hash)
         return true;
@@ -110,6 +118,11 @@ void lint_ignored_line(const std::wstring& line, int number, Cfindings& findings
     if (!parse_key_like(line, parsed))
         return;
     const std::wstring written = parsed.has_hash ? parsed.written : L"#" + parsed.written;
+    if (parsed.length > longest_key_like_name) {
+        add(findings, number, Cseverity::warning,
+            check_msg::key_name_too_long(written.substr(0, longest_key_like_name), parsed.length));
+        return;
+    }
     Cini_key key = Cini_key::none;
     if (!meant_key(written, key))
         return;  // an unknown key of its own, not a slip of a known one
@@ -305,6 +318,34 @@ int line_of(const std::string& bytes, std::size_t at)
     return 1 + static_cast<int>(std::count(bytes.begin(), bytes.begin() + at, '\n'));
 }
 
+// A lead byte with nothing after it on its line (a Latin-1 letter in a file saved
+// elsewhere): the character cannot be read as written.
+void lint_lone_lead_bytes(const std::string& text, unsigned code_page, Cfindings& findings)
+{
+    // Asked once per byte value rather than once per byte of a file of megabytes.
+    bool lead[256];
+    for (int byte = 0; byte < 256; ++byte)
+        lead[byte] = is_lead_byte(code_page, static_cast<unsigned char>(byte));
+    int line = 1;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const unsigned char byte = static_cast<unsigned char>(text[at]);
+        if (byte == '\n') {
+            ++line;
+            continue;
+        }
+        if (!lead[byte])
+            continue;
+        // Text mode reads CR LF as LF, so a CR before the line feed counts as the end.
+        const std::size_t next = at + 1;
+        const std::size_t after_cr = text.compare(next, 1, "\r") == 0 ? next + 1 : next;
+        const bool line_ends = after_cr == text.size() || text[after_cr] == '\n';
+        if (line_ends)
+            add(findings, line, Cseverity::warning, check_msg::lone_lead_byte(byte));
+        else
+            ++at;  // its second byte, whatever it is
+    }
+}
+
 bool only_blank_bytes(const std::string& bytes)
 {
     return bytes.find_first_not_of(std::string("\0\x1A\r\n \t", 6)) == std::string::npos;
@@ -330,6 +371,8 @@ void lint_ini_bytes(const std::string& bytes, const std::vector<std::wstring>& l
         const std::size_t index = static_cast<std::size_t>(utf8_line) - 1;
         const std::wstring as_read = index < lines.size() ? lines[index] : std::wstring();
         add(findings, utf8_line, Cseverity::warning, check_msg::utf8_text(code_page, as_read));
+    } else {
+        lint_lone_lead_bytes(text, code_page, findings);
     }
     if (end != std::string::npos && !only_blank_bytes(bytes.substr(end)))
         add(findings, line_of(bytes, end), Cseverity::warning,

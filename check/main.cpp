@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <new>
 #include <string>
 
 #include "check/command_line.h"
@@ -25,7 +26,9 @@ int fail(const std::wstring& text)
 
 }  // namespace
 
-int wmain(int argc, wchar_t* argv[])
+namespace {
+
+int check(int argc, wchar_t* argv[])
 {
     Ccommand_line command;
     std::wstring problem;
@@ -49,11 +52,29 @@ int wmain(int argc, wchar_t* argv[])
     if (!command.folder.empty() && !SetCurrentDirectoryW(command.folder.c_str()))
         return fail(check_msg::folder_missing(command.folder));
 
-    const Cfolder_check check = check_update_folder();
+    Cfolder_check check = check_update_folder();
     Cinstallation_check installation;
-    if (command.has_install_dir)
+    if (command.has_install_dir) {
         installation = check_installation(check.files, install_dir);
+        check.findings.insert(check.findings.end(), installation.findings.begin(),
+                              installation.findings.end());
+    }
     write_text(STD_OUTPUT_HANDLE,
                format_report(check, command.has_install_dir ? &installation : nullptr));
     return check_exit_code(check.findings);
+}
+
+}  // namespace
+
+// Whatever happens, the publisher gets a line and an exit code a packaging script
+// stops on: an uncaught exception would end the check with neither.
+int wmain(int argc, wchar_t* argv[])
+{
+    try {
+        return check(argc, argv);
+    } catch (const std::bad_alloc&) {
+        return fail(check_msg::out_of_memory);
+    } catch (...) {
+        return fail(check_msg::unexpected_failure);
+    }
 }

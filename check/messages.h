@@ -29,6 +29,8 @@ inline std::wstring folder_missing(const std::wstring& folder)
 {
     return L"フォルダ " + folder + L" が見つかりません。";
 }
+inline const wchar_t* const out_of_memory = L"メモリが足りないため、調べ終えられませんでした。";
+inline const wchar_t* const unexpected_failure = L"予期しないエラーのため、調べ終えられませんでした。";
 inline std::wstring install_folder_missing(const std::wstring& folder)
 {
     return L"インストール先フォルダ " + folder + L" が見つかりません。";
@@ -51,6 +53,11 @@ inline std::wstring entry_unsafe(const std::wstring& entry)
     return quoted(entry) +
            L" は使用できないパスです (..、先頭の \\ や /、: を含むパスは gamedata の外を指します)。";
 }
+inline std::wstring entry_names_source_folder(const std::wstring& entry)
+{
+    return quoted(entry) +
+           L" は使用できないパスです (. と空白だけのパスは gamedata フォルダそのものを指します)。";
+}
 inline std::wstring entry_missing(const std::wstring& source_path)
 {
     return L"コピー元 " + source_path + L" が見つかりません。";
@@ -65,6 +72,21 @@ inline std::wstring folder_unreadable(const std::wstring& folder)
 {
     return L"フォルダ " + folder + L" の内容を読み込めません (読み取れないフォルダかリンクです)。";
 }
+inline std::wstring folder_link(const std::wstring& folder)
+{
+    return L"フォルダ " + folder +
+           L" はリンク (ジャンクションかシンボリックリンク) です。更新プログラムはリンクをたどらないため、アップデートは中止されます。";
+}
+inline std::wstring destination_is_folder(const std::wstring& path)
+{
+    return L"インストール先の " + path +
+           L" はフォルダのため、ファイルで置き換えられません (アップデートは中止されます)。";
+}
+inline std::wstring destination_below_file(const std::wstring& path, const std::wstring& file)
+{
+    return L"インストール先の " + file + L" はファイルのため、" + path +
+           L" を作れません (アップデートは中止されます)。";
+}
 
 // Warnings: lines that look like key lines but are ignored.
 inline const wchar_t* const line_indented = L"行頭に空白があるため、この行は読まれません。";
@@ -76,6 +98,11 @@ inline std::wstring key_case(const std::wstring& written, const std::wstring& ke
 {
     return L"キー " + written + L" は大文字・小文字が違うため、この行は読まれません (" + key +
            L" と書いてください)。";
+}
+inline std::wstring key_name_too_long(const std::wstring& start, std::size_t length)
+{
+    return L"名前 " + start + L"… は " + std::to_wstring(length) +
+           L" 文字あり、どのキーでもないため、この行は読まれません。";
 }
 inline std::wstring key_unknown(const std::wstring& written, const std::wstring& key)
 {
@@ -112,16 +139,23 @@ inline std::wstring text_after_end_byte(int end_byte)
 }
 
 // Warnings: how the file is saved.
+inline std::wstring lone_lead_byte(unsigned char byte)
+{
+    const wchar_t* const digits = L"0123456789ABCDEF";
+    const std::wstring hex = {digits[byte >> 4], digits[byte & 0xF]};
+    return L"行末のバイト 0x" + hex +
+           L" は 2 バイト文字の 1 バイト目だけで、続くバイトがありません (別の文字コードで書かれた文字ではありませんか)。この文字は正しく読まれません。";
+}
 inline const wchar_t* const utf8_byte_order_mark =
-    L"UTF-8 の BOM があるため、1 行目は読まれません (ANSI コードページで保存してください)。";
+    L"UTF-8 の BOM があるため、1 行目は読まれません (Shift_JIS で保存してください)。";
 inline std::wstring utf8_text(unsigned code_page, const std::wstring& line_as_read)
 {
     return L"UTF-8 で保存されているようです。更新プログラムはコードページ " +
            std::to_wstring(code_page) + L" で読むため、この行は " + quoted(line_as_read) +
-           L" と読まれます (ANSI コードページで保存してください)。";
+           L" と読まれます (Shift_JIS で保存してください)。";
 }
 inline const wchar_t* const utf16_text =
-    L"UTF-16 で保存されているため、何も読まれません (ANSI コードページで保存してください)。";
+    L"UTF-16 で保存されているため、何も読まれません (Shift_JIS で保存してください)。";
 
 // Warnings: entries and what lies under gamedata.
 inline std::wstring entry_wildcard(const std::wstring& entry)
@@ -142,14 +176,19 @@ inline std::wstring folder_not_copied(const std::wstring& source_path, std::size
     return source_path + L"\\ (" + std::to_wstring(files) +
            L" ファイル) はどの #COPY_FILE にも含まれないため、コピーされません。";
 }
+inline std::wstring link_not_followed(const std::wstring& source_path)
+{
+    return L"フォルダ " + source_path +
+           L"\\ はリンク (ジャンクションかシンボリックリンク) です。更新プログラムはリンクをたどらないため、中のファイルはコピーされません。";
+}
+inline std::wstring folder_not_searched(const std::wstring& source_path)
+{
+    return L"フォルダ " + source_path +
+           L"\\ の内容を読み込めないため、中にコピーされないファイルがあるかどうか調べられません。";
+}
 inline std::wstring empty_folder_not_made(const std::wstring& source_path)
 {
     return L"空のフォルダ " + source_path + L"\\ は作られません。";
-}
-inline std::wstring folder_name_not_in_code_page(const std::wstring& folder, unsigned code_page)
-{
-    return L"フォルダ " + quoted(folder) + L" の名前はコードページ " + std::to_wstring(code_page) +
-           L" で表せないため、プレイヤーの環境ではこのフォルダを作れません。";
 }
 inline std::wstring path_too_long(const std::wstring& path, std::size_t length)
 {
@@ -181,6 +220,7 @@ inline const wchar_t* const free_label = L"空き容量: ";
 inline const wchar_t* const megabytes_unit = L" MB";
 inline const wchar_t* const room_short = L"空き容量が足りません。";
 inline const wchar_t* const room_unknown = L"空き容量を調べられませんでした。";
+inline const wchar_t* const blocked_label = L"  書き込めません: ";
 inline std::wstring counts(std::size_t errors, std::size_t warnings)
 {
     return L"エラー " + std::to_wstring(errors) + L" 件, 警告 " + std::to_wstring(warnings) +

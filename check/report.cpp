@@ -1,6 +1,7 @@
 #include "check/report.h"
 
 #include "check/messages.h"
+#include "config/copy_sources.h"
 #include "copy/room.h"
 
 namespace {
@@ -36,9 +37,11 @@ void add_summary(const Cfolder_check& check, std::wstring& text)
     std::uint64_t bytes = 0;
     for (const Centry_report& entry : check.entries) {
         const std::wstring& value = entry.entry.value;
-        const std::wstring name = value.empty() ? check_msg::quoted(value)
-                                  : entry.is_folder ? value + check_msg::folder_mark
-                                                    : value;
+        // An entry that names no file of its own is shown in quotes (it may be blanks).
+        const std::wstring name =
+            value.empty() || names_source_folder(value) ? check_msg::quoted(value)
+            : entry.is_folder                           ? value + check_msg::folder_mark
+                                                        : value;
         text += L"  " + name + L": " +
                 (entry.listed ? files_and_bytes(entry.files, entry.bytes)
                               : std::wstring(check_msg::entry_not_listed)) +
@@ -53,12 +56,16 @@ void add_installation(const Cinstallation_check& installation, std::wstring& tex
 {
     text += L"\n" + std::wstring(check_msg::install_label) + installation.install_dir + L"\n";
     std::size_t replaced = 0;
+    std::size_t created = 0;
     for (const Cinstall_file& file : installation.files) {
-        text += (file.exists ? check_msg::replaced_label : check_msg::created_label) + file.path +
-                L"\n";
-        replaced += file.exists ? 1 : 0;
+        const wchar_t* const label = file.blocked  ? check_msg::blocked_label
+                                     : file.exists ? check_msg::replaced_label
+                                                   : check_msg::created_label;
+        text += label + file.path + L"\n";
+        replaced += !file.blocked && file.exists ? 1 : 0;
+        created += !file.blocked && !file.exists ? 1 : 0;
     }
-    text += check_msg::replaced_and_created(replaced, installation.files.size() - replaced) + L"\n";
+    text += check_msg::replaced_and_created(replaced, created) + L"\n";
     const std::uint64_t room = installation.room;
     text += check_msg::room_label + bytes_and_megabytes(room, megabytes_rounded_up(room)) + L"\n";
     if (!installation.free_known) {

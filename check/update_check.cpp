@@ -39,12 +39,6 @@ bool read_bytes(const std::wstring& path, std::string& bytes)
     return true;
 }
 
-bool fits_code_page(const std::wstring& name)
-{
-    const std::string ansi = wide_to_ansi(name);
-    return ansi_to_wide(ansi.data(), static_cast<int>(ansi.size())) == name;
-}
-
 // Findings about the values of #REG_PATH and #GAME_TITLE, which the updater needs.
 void check_key(const Cread_value& key, const wchar_t* missing, const wchar_t* empty,
                Cfindings& findings)
@@ -66,10 +60,12 @@ public:
     }
 
     // Files and folders under gamedata that no entry copies: a folder of which
-    // nothing is copied is named once, not file by file.
-    void find_not_copied(Cfindings& findings) const
+    // nothing is copied is named once, not file by file. A folder the listing could
+    // not go into is named where it is met, and the search goes on past it.
+    void find_not_copied(Cfindings& findings)
     {
         Cfile_list all;
+        all.cache = &sources_;
         all.base_dir = std::wstring(source_folder_name) + L"\\";
         all.name_pattern = L"*";
         all.extension_pattern = L"*";
@@ -77,39 +73,83 @@ public:
         all.want_files = true;
         all.want_folders = true;
         all.search_folder(std::wstring());
-        std::vector<std::wstring> reported;  // folded, each ending in '\'
-        for (const Cfile_entry& item : all.files) {
-            const std::wstring key = fold_path_case(item.name);
-            const bool inside_reported =
-                std::any_of(reported.begin(), reported.end(), [&](const std::wstring& folder) {
-                    return key.compare(0, folder.size(), folder) == 0;
-                });
-            if (inside_reported)
-                continue;
+        std::map<std::wstring, const Cunlisted_folder*> unlisted;  // by folded full path
+        for (const Cunlisted_folder& folder : all.unlisted_folders)
+            unlisted.emplace(fold_path_case(folder.path), &folder);
+        const auto gamedata_itself = unlisted.find(fold_path_case(source_folder_name));
+        if (gamedata_itself != unlisted.end())
+            report_unlisted(*gamedata_itself->second, findings);
+        // Each item folded once; the listing is depth first, so a folder's items
+        // follow it in one run.
+        std::vector<std::wstring> keys;
+        keys.reserve(all.files.size());
+        for (const Cfile_entry& item : all.files)
+            keys.push_back(fold_path_case(item.name));
+        const auto report_if_unlisted = [&](std::size_t i) {
+            const auto found = unlisted.find(fold_path_case(all.base_dir) + keys[i]);
+            if (all.files[i].is_folder && found != unlisted.end())
+                report_unlisted(*found->second, findings);
+            return found != unlisted.end();
+        };
+        for (std::size_t i = 0; i < all.files.size();) {
+            const Cfile_entry& item = all.files[i];
+            const std::wstring& key = keys[i];
             const std::wstring source = all.base_dir + item.name;
             if (!item.is_folder) {
                 if (!copied_.count(key))
                     add(findings, 0, Cseverity::warning, check_msg::not_copied(source));
+                ++i;
                 continue;
             }
             // An entry that names an empty folder has a finding of its own.
-            if (touched_folders_.count(key) || entry_folders_.count(key))
+            if (report_if_unlisted(i) || touched_folders_.count(key) || entry_folders_.count(key)) {
+                ++i;
                 continue;
-            const std::size_t files = files_below(all, key + L"\\");
-            add(findings, 0, Cseverity::warning,
-                files == 0 ? check_msg::empty_folder_not_made(source)
-                           : check_msg::folder_not_copied(source, files));
-            reported.push_back(key + L"\\");
+            }
+            std::size_t end = i + 1;
+            std::size_t files = 0;
+            for (const std::wstring below = key + L"\\";
+                 end < keys.size() && keys[end].compare(0, below.size(), below) == 0; ++end)
+                files += all.files[end].is_folder ? 0 : 1;
+            // An entry that could not be listed has its error instead.
+            if (!failed_entry_folders_.count(key))
+                add(findings, 0, Cseverity::warning,
+                    files == 0 ? check_msg::empty_folder_not_made(source)
+                               : check_msg::folder_not_copied(source, files));
+            for (++i; i < end; ++i)
+                report_if_unlisted(i);
         }
     }
 
 private:
-    static std::size_t files_below(const Cfile_list& all, const std::wstring& folder)
+    // A folder below gamedata that the listing did not go into. Inside a folder
+    // entry it stops the update; elsewhere it only hides what lies in it.
+    void report_unlisted(const Cunlisted_folder& folder, Cfindings& findings) const
     {
-        return static_cast<std::size_t>(
-            std::count_if(all.files.begin(), all.files.end(), [&](const Cfile_entry& item) {
-                return !item.is_folder && fold_path_case(item.name).compare(0, folder.size(), folder) == 0;
-            }));
+        const std::wstring key = fold_path_case(folder.path);
+        if (reported_unlisted_.count(key))
+            return;  // its entry's error names it
+        if (inside_folder_entry(key))
+            add(findings, 0, Cseverity::error,
+                folder.is_link ? check_msg::folder_link(folder.path)
+                               : check_msg::folder_unreadable(folder.path));
+        else
+            add(findings, 0, Cseverity::warning,
+                folder.is_link ? check_msg::link_not_followed(folder.path)
+                               : check_msg::folder_not_searched(folder.path));
+    }
+
+    // `key`: a folded full path below gamedata.
+    bool inside_folder_entry(const std::wstring& key) const
+    {
+        const std::size_t top = std::wstring(source_folder_name).size();
+        for (std::size_t end = key.rfind(L'\\'); end != std::wstring::npos && end > top;
+             end = key.rfind(L'\\', end - 1)) {
+            const std::wstring relative = key.substr(top + 1, end - top - 1);
+            if (entry_folders_.count(relative) || failed_entry_folders_.count(relative))
+                return true;
+        }
+        return false;
     }
 
     void check_entry(const Cread_value& entry, bool source_folder_found, Cfindings& findings)
@@ -124,7 +164,9 @@ private:
             add(findings, entry.line, Cseverity::error, check_msg::entry_empty);
             break;
         case Ccopy_entry_fault::unsafe:
-            add(findings, entry.line, Cseverity::error, check_msg::entry_unsafe(entry.value));
+            add(findings, entry.line, Cseverity::error,
+                names_source_folder(entry.value) ? check_msg::entry_names_source_folder(entry.value)
+                                                 : check_msg::entry_unsafe(entry.value));
             break;
         case Ccopy_entry_fault::missing:
             // Without gamedata every entry is missing; that is said once.
@@ -146,12 +188,17 @@ private:
         std::vector<Cplanned_file> files;
         bool is_folder = false;
         Cplan_fault fault;
-        report.listed = true;
         if (!plan_entry(sources_, source_folder_name, path, files, is_folder, fault)) {
             // The updater finds nothing to copy here and stops the update.
             add(findings, entry.line, Cseverity::error, plan_fault_finding(fault));
+            if (fault.kind == Cplan_fault::Ckind::folder_link ||
+                fault.kind == Cplan_fault::Ckind::folder_unreadable)
+                reported_unlisted_.insert(fold_path_case(fault.path));
+            if (is_folder)
+                failed_entry_folders_.insert(fold_path_case(path));
             return;
         }
+        report.listed = true;
         report.is_folder = is_folder;
         report.files = files.size();
         for (const Cplanned_file& file : files)
@@ -164,7 +211,7 @@ private:
         std::wstring longest;
         for (const Cplanned_file& file : files) {
             result_.files.push_back({file.relative, file.size});
-            note_copied(file.relative, entry.line, findings);
+            note_copied(file.relative);
             if (file.relative.size() > longest.size())
                 longest = file.relative;
         }
@@ -178,6 +225,8 @@ private:
         switch (fault.kind) {
         case Cplan_fault::Ckind::folder_unreadable:
             return check_msg::folder_unreadable(fault.path);
+        case Cplan_fault::Ckind::folder_link:
+            return check_msg::folder_link(fault.path);
         case Cplan_fault::Ckind::folder_missing:
             return check_msg::entry_found_only_by_system_rules(fault.path);
         case Cplan_fault::Ckind::file_missing:
@@ -187,23 +236,14 @@ private:
         return check_msg::entry_found_only_by_system_rules(fault.path);
     }
 
-    // Remembers a copied file and its folders; the folders the copy must make have
-    // to survive the way through the ANSI code page.
-    void note_copied(const std::wstring& copied, int line, Cfindings& findings)
+    // Remembers a copied file and its folders. (The copy makes each folder under its
+    // exact name, so no folder name can be lost on the player's system.)
+    void note_copied(const std::wstring& copied)
     {
         copied_.insert(fold_path_case(copied));
-        std::wstring folder;
         for (std::size_t end = copied.find(L'\\'); end != std::wstring::npos;
-             end = copied.find(L'\\', end + 1)) {
-            const std::size_t start = folder.empty() ? 0 : folder.size() + 1;
-            const std::wstring name = copied.substr(start, end - start);
-            folder = copied.substr(0, end);
-            if (!touched_folders_.insert(fold_path_case(folder)).second)
-                continue;
-            if (!fits_code_page(name))
-                add(findings, line, Cseverity::warning,
-                    check_msg::folder_name_not_in_code_page(folder, GetACP()));
-        }
+             end = copied.find(L'\\', end + 1))
+            touched_folders_.insert(fold_path_case(copied.substr(0, end)));
     }
 
     Cfolder_check& result_;
@@ -211,6 +251,8 @@ private:
     std::set<std::wstring> copied_;           // folded paths of copied files
     std::set<std::wstring> touched_folders_;  // folded folders that hold a copied file
     std::set<std::wstring> entry_folders_;    // folded folders that entries name
+    std::set<std::wstring> failed_entry_folders_;  // folded folder entries not listed
+    std::set<std::wstring> reported_unlisted_;     // folded full paths an entry's error names
 };
 
 }  // namespace
@@ -230,7 +272,7 @@ Cfolder_check check_update_folder()
     Cfindings& findings = result.findings;
     std::string bytes;
     if (read_bytes(update_ini_name, bytes))
-        lint_ini_bytes(bytes, lines, GetACP(), findings);
+        lint_ini_bytes(bytes, lines, update_ini_code_page, findings);
     check_key(result.reading.reg_path, check_msg::reg_path_missing, check_msg::reg_path_empty,
               findings);
     check_key(result.reading.game_title, check_msg::game_title_missing,
@@ -250,6 +292,35 @@ Cfolder_check check_update_folder()
     return result;
 }
 
+namespace {
+
+// Where the copy cannot put the file `relative` below the installation folder `base`
+// (ending in '\'): a finding naming the folder in its place, or the file where one
+// of its folders must be; empty when nothing stands in the way. `fine_folders`
+// holds the folded folders already seen to be folders.
+std::wstring destination_blocked(const std::wstring& base, const std::wstring& relative,
+                                 std::set<std::wstring>& fine_folders)
+{
+    for (std::size_t end = relative.find(L'\\'); end != std::wstring::npos;
+         end = relative.find(L'\\', end + 1)) {
+        const std::wstring folder = base + relative.substr(0, end);
+        if (fine_folders.count(fold_path_case(folder)))
+            continue;
+        const DWORD attributes = GetFileAttributesW(folder.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES)
+            return std::wstring();  // made by the copy, with all below it
+        if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
+            return check_msg::destination_below_file(base + relative, folder);
+        fine_folders.insert(fold_path_case(folder));
+    }
+    const DWORD attributes = GetFileAttributesW((base + relative).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return check_msg::destination_is_folder(base + relative);
+    return std::wstring();
+}
+
+}  // namespace
+
 Cinstallation_check check_installation(const std::vector<Ccopied_file>& files,
                                        const std::wstring& install_dir)
 {
@@ -259,9 +330,11 @@ Cinstallation_check check_installation(const std::vector<Ccopied_file>& files,
     result.install_dir = install_dir;
     std::vector<Croom_file> room_files;
     std::set<std::wstring> seen;
+    std::set<std::wstring> fine_folders;
+    const std::wstring base = install_dir + (install_dir.back() == L'\\' ? L"" : L"\\");
     for (const Ccopied_file& file : files) {
         Croom_file room;
-        room.dest_path = install_dir + (install_dir.back() == L'\\' ? L"" : L"\\") + file.path;
+        room.dest_path = base + file.path;
         room.new_size = file.size;
         WIN32_FILE_ATTRIBUTE_DATA data = {};
         if (GetFileAttributesExW(room.dest_path.c_str(), GetFileExInfoStandard, &data)) {
@@ -269,8 +342,12 @@ Cinstallation_check check_installation(const std::vector<Ccopied_file>& files,
             room.old_size =
                 (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
         }
-        if (seen.insert(fold_path_case(file.path)).second)
-            result.files.push_back({file.path, room.exists});
+        if (seen.insert(fold_path_case(file.path)).second) {
+            const std::wstring blocked = destination_blocked(base, file.path, fine_folders);
+            result.files.push_back({file.path, room.exists, !blocked.empty()});
+            if (!blocked.empty())
+                result.findings.push_back({0, Cseverity::error, blocked});
+        }
         room_files.push_back(room);
     }
     // The volume's cluster and free bytes, as the updater's own check takes them.

@@ -20,7 +20,7 @@ struct Ccopied_file {
 // One #COPY_FILE entry and what it copies.
 struct Centry_report {
     Cread_value entry;    // as written, with its line
-    bool listed = false;  // passed the updater's checks, so its files were listed
+    bool listed = false;  // passed the updater's checks, and its files were listed
     std::size_t files = 0;
     std::uint64_t bytes = 0;
     bool is_folder = false;
@@ -42,6 +42,7 @@ Cfolder_check check_update_folder();
 struct Cinstall_file {
     std::wstring path;  // relative to the installation folder
     bool exists = false;
+    bool blocked = false;  // a folder stands there, or a file where a folder must be
 };
 
 // What the update would do to one installation.
@@ -52,6 +53,7 @@ struct Cinstallation_check {
     std::uint64_t room = 0;            // bytes the update needs there (room_needed)
     bool free_known = false;
     std::uint64_t free = 0;            // bytes free there for this user
+    Cfindings findings;                // errors: destinations the updater would refuse
 };
 
 // Compares what the update copies with the installation folder (a full path);

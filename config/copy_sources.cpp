@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace {
 
 bool is_separator(wchar_t c)
@@ -44,6 +46,9 @@ bool is_unsafe_copy_entry(const std::wstring& entry)
     // A rooted path ("\x", "/x", "\\server\share") leaves the source folder.
     if (!entry.empty() && is_separator(entry.front()))
         return true;
+    // The whole source folder, copied over the installation folder.
+    if (names_source_folder(entry))
+        return true;
     std::wstring::size_type start = 0;
     for (;;) {
         std::wstring::size_type end = start;
@@ -55,4 +60,11 @@ bool is_unsafe_copy_entry(const std::wstring& entry)
             return false;
         start = end + 1;
     }
+}
+
+bool names_source_folder(const std::wstring& entry)
+{
+    return !entry.empty() && std::all_of(entry.begin(), entry.end(), [](wchar_t c) {
+        return c == L'.' || c == L' ' || is_separator(c);
+    });
 }

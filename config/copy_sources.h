@@ -25,6 +25,11 @@ std::wstring copy_source_path(const std::wstring& source_dir, const std::wstring
 // The first fault of one entry, in the order the updater tests them.
 Ccopy_entry_fault copy_entry_fault(const std::wstring& source_dir, const std::wstring& entry);
 
-// True when the copy entry could reach outside the folder it is joined to: it holds
-// a ':' (drive, stream), starts with '\' or '/', or has a ".." level.
+// True when the copy entry could reach outside the folder it is joined to (it holds
+// a ':' (drive, stream), starts with '\' or '/', or has a ".." level), or names
+// that folder itself.
 bool is_unsafe_copy_entry(const std::wstring& entry);
+
+// True when the entry is nothing but dots, spaces and separators (".", "./", "... "):
+// the system drops trailing dots and spaces, so it names the folder it is joined to.
+bool names_source_folder(const std::wstring& entry);

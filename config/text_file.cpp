@@ -7,19 +7,13 @@
 #include "util/code_page.h"
 #include "util/file.h"
 
-bool read_text_lines(const std::wstring& path, std::vector<std::wstring>& lines)
-{
-    lines.clear();
-    std::wstring text;
-    if (!read_text_file(path, text))
-        return false;
-    split_lines(text, lines);
-    return true;
-}
+namespace {
 
-bool read_text_file(const std::wstring& path, std::wstring& text)
+// The bytes of a file as text mode delivers them ("rt": CR LF folded to LF, 0x1A
+// ends the data).
+bool read_text_bytes(const std::wstring& path, std::string& bytes)
 {
-    text.clear();
+    bytes.clear();
     Cfile file;
     if (!file.open(path, L"rt"))
         return false;
@@ -29,12 +23,33 @@ bool read_text_file(const std::wstring& path, std::wstring& text)
         throw std::bad_alloc();
     // The size counts CR LF pairs as two bytes; text mode delivers them as one, so
     // the count read is what holds.
-    std::string buffer(static_cast<std::size_t>(file.size), '\0');
+    bytes.assign(static_cast<std::size_t>(file.size), '\0');
     std::size_t count = 0;
-    if (file.stream && !buffer.empty())
-        count = fread(&buffer[0], 1, buffer.size(), file.stream);
-    file.close();
-    text = ansi_to_wide(buffer.data(), static_cast<int>(count));
+    if (file.stream && !bytes.empty())
+        count = fread(&bytes[0], 1, bytes.size(), file.stream);
+    bytes.resize(count);
+    return true;
+}
+
+}  // namespace
+
+bool read_text_lines(const std::wstring& path, std::vector<std::wstring>& lines)
+{
+    lines.clear();
+    std::string bytes;
+    if (!read_text_bytes(path, bytes))
+        return false;
+    split_ansi_lines(bytes, lines);
+    return true;
+}
+
+bool read_text_file(const std::wstring& path, std::wstring& text)
+{
+    text.clear();
+    std::string bytes;
+    if (!read_text_bytes(path, bytes))
+        return false;
+    text = ansi_to_wide(bytes.data(), static_cast<int>(bytes.size()));
     return true;
 }
 

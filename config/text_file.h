@@ -14,3 +14,9 @@ bool read_text_file(const std::wstring& path, std::wstring& text);
 
 // Appends the lines of `text` to `lines`: N line feeds give N + 1 lines.
 void split_lines(const std::wstring& text, std::vector<std::wstring>& lines);
+
+// Appends the lines of text-mode bytes to `lines`, each converted from the ANSI code
+// page on its own: the bytes are split at their line feeds first, so that a lead
+// byte at the end of a line never takes the line feed as its second byte. Nothing
+// after the first zero byte is read. N line feeds give N + 1 lines.
+void split_ansi_lines(const std::string& bytes, std::vector<std::wstring>& lines);

@@ -31,6 +31,7 @@ bool Cfile_list::search(const std::wstring& base_folder, const std::wstring& nam
 
     files.clear();  // total_size is kept: each list is searched once, from 0
     unreadable_folder.clear();
+    unlisted_folders.clear();
     base_dir = base_folder + L"\\";
     if (!search_folder(std::wstring()))
         files.clear();
@@ -40,36 +41,50 @@ bool Cfile_list::search(const std::wstring& base_folder, const std::wstring& nam
 bool Cfile_list::search_folder(const std::wstring& relative_folder)
 {
     Cfolder_cache own_cache;  // each folder is listed once anyway: no run cache needed
-    Cfolder_cache& folders = cache ? *cache : own_cache;
+    return search_in(cache ? *cache : own_cache, relative_folder);
+}
+
+bool Cfile_list::search_in(Cfolder_cache& folders, const std::wstring& relative_folder)
+{
     const std::wstring folder = base_dir + relative_folder;
     const std::wstring folder_path = folder.substr(0, folder.size() - 1);  // without its '\\'
     const Cfolder_items& listed = folders.items(folder_path);
     if (listed.status == Clisting_status::missing && relative_folder.empty())
         return true;  // nothing to list
     if (listed.status != Clisting_status::listed) {
-        unreadable_folder = folder_path;
+        not_listed(folder_path, false);
         return false;
     }
+    bool whole = true;
     for (const Clisted_item& item : listed.items) {
         Cfile_entry entry = make_entry(relative_folder, item);
-        if (entry.is_folder) {
-            const std::wstring subfolder = entry.name + L"\\";
-            if (want_folders)
+        if (!entry.is_folder) {
+            if (want_files && matches(entry.name))
                 keep(std::move(entry));
-            if (!recursive)
-                continue;
-            if (item.is_link()) {
-                unreadable_folder = base_dir + entry.name;
-                return false;
-            }
-            // Depth first: the subfolder's items come right where it was met.
-            if (!search_folder(subfolder))
-                return false;
-        } else if (want_files && matches(entry.name)) {
-            keep(std::move(entry));
+            continue;
         }
+        const std::wstring subfolder = entry.name + L"\\";
+        if (want_folders)
+            keep(std::move(entry));
+        if (!recursive)
+            continue;
+        if (item.is_link()) {
+            not_listed(folder + item.name, true);
+            whole = false;
+            continue;
+        }
+        // Depth first: the subfolder's items come right where it was met.
+        if (!search_in(folders, subfolder))
+            whole = false;
     }
-    return true;
+    return whole;
+}
+
+void Cfile_list::not_listed(const std::wstring& path, bool is_link)
+{
+    if (unlisted_folders.empty())
+        unreadable_folder = path;
+    unlisted_folders.push_back({path, is_link});
 }
 
 bool Cfile_list::matches(const std::wstring& name) const

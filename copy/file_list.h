@@ -16,6 +16,12 @@ struct Cfile_entry {
     std::uint64_t size = 0;  // nFileSizeHigh * 2^32 + nFileSizeLow
 };
 
+// A folder the search could not go into.
+struct Cunlisted_folder {
+    std::wstring path;     // full path, without a final '\'
+    bool is_link = false;  // a link, never followed; otherwise it could not be read to its end
+};
+
 // The result and the settings of one search. A copyable value that owns its entries.
 class Cfile_list {
 public:
@@ -27,9 +33,10 @@ public:
                 const std::wstring& extension_wanted, bool with_subfolders);
 
     // Lists base_dir + relative_folder, which is empty or ends in '\', depth first.
-    // A missing base folder adds nothing. False, with unreadable_folder set, when a
-    // folder could not be listed to its end or a subfolder to descend into is a
-    // link: files would be missed without a word otherwise.
+    // A missing base folder adds nothing. A folder that cannot be listed to its end,
+    // or a subfolder to descend into that is a link, is passed over and named in
+    // unlisted_folders, and the search goes on with the rest; false when there was
+    // any: files would be missed without a word otherwise.
     bool search_folder(const std::wstring& relative_folder);
 
     std::vector<Cfile_entry> files;  // kept items, in the order found
@@ -41,9 +48,12 @@ public:
     bool want_files = false;
     bool want_folders = false;
     Cfolder_cache* cache = nullptr;  // lists each folder once per run; own listing when null
-    std::wstring unreadable_folder;  // full path of the folder that stopped the search
+    std::vector<Cunlisted_folder> unlisted_folders;  // in the order met
+    std::wstring unreadable_folder;  // full path of the first of them: what stops an update
 
 private:
+    bool search_in(Cfolder_cache& folders, const std::wstring& relative_folder);
+    void not_listed(const std::wstring& path, bool is_link);
     bool matches(const std::wstring& name) const;
     void keep(Cfile_entry entry);
 

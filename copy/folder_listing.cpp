@@ -18,6 +18,8 @@ Clisted_item make_item(const WIN32_FIND_DATAW& data)
     Clisted_item item;
     item.name = data.cFileName;
     item.attributes = data.dwFileAttributes;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        item.reparse_tag = data.dwReserved0;
     item.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     return item;
 }

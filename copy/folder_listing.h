@@ -12,16 +12,23 @@
 #include <string>
 #include <vector>
 
+#include "util/file.h"
+
 // One item of a folder, as the directory search gave it.
 struct Clisted_item {
     std::wstring name;       // as on disk
     DWORD attributes = 0;
+    DWORD reparse_tag = 0;   // dwReserved0 of a reparse point
     std::uint64_t size = 0;  // nFileSizeHigh * 2^32 + nFileSizeLow
 
     bool is_folder() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
     // A junction or symbolic link: never followed, since one that points above
-    // itself would make a walk of the tree endless.
-    bool is_link() const { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+    // itself would make a walk of the tree endless. A cloud file's or any other
+    // reparse point that is no link is read like any folder.
+    bool is_link() const
+    {
+        return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && is_link_reparse_tag(reparse_tag);
+    }
 };
 
 enum class Clisting_status {

@@ -109,6 +109,7 @@ std::wstring plan_fault_text(const Cplan_fault& fault)
     case Cplan_fault::Ckind::folder_missing:
         return msg::source_folder_missing(fault.path);
     case Cplan_fault::Ckind::folder_unreadable:
+    case Cplan_fault::Ckind::folder_link:
         return msg::folder_unreadable(fault.path);
     case Cplan_fault::Ckind::file_missing:
     case Cplan_fault::Ckind::none:
@@ -174,8 +175,13 @@ bool plan_folder_entry(Cfolder_cache& sources, const std::wstring& source_dir,
     Cfile_list list;
     list.cache = &sources;
     list.search(source_dir + L"\\" + entry, L"*", L"*", true);
-    if (!list.unreadable_folder.empty())
-        return fault_of(fault, Cplan_fault::Ckind::folder_unreadable, list.unreadable_folder);
+    if (!list.unlisted_folders.empty()) {
+        const Cunlisted_folder& first = list.unlisted_folders.front();
+        return fault_of(fault,
+                        first.is_link ? Cplan_fault::Ckind::folder_link
+                                      : Cplan_fault::Ckind::folder_unreadable,
+                        first.path);
+    }
     for (const Cfile_entry& file : list.files)
         plan.push_back({entry + L"\\" + file.name, file.size, Ctarget()});
     return true;
@@ -199,8 +205,7 @@ bool plan_entry(Cfolder_cache& sources, const std::wstring& source_dir, const st
         if (!item)
             return entry_missing(source_dir, entry, fault);
         if (item->is_folder() && item->is_link())
-            return fault_of(fault, Cplan_fault::Ckind::folder_unreadable,
-                            folder + L"\\" + item->name);
+            return fault_of(fault, Cplan_fault::Ckind::folder_link, folder + L"\\" + item->name);
         const bool last = i + 1 == parts.size();
         if (last && !item->is_folder()) {
             // The file's name as found in the update data; its folders as written.

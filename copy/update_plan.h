@@ -23,7 +23,8 @@ struct Cplan_fault {
         none,
         file_missing,      // path: the entry's source path
         folder_missing,    // path: the entry (found by the system's rules, as a folder)
-        folder_unreadable  // path: the folder that could not be read or is a link
+        folder_unreadable,  // path: the folder that could not be read to its end
+        folder_link         // path: the folder that is a link, never followed
     };
     Ckind kind = Ckind::none;
     std::wstring path;

@@ -101,6 +101,41 @@ update.ini: warning: gamedata\\a.dat はどの #COPY_FILE にも含まれない�
 エラー 4 件, 警告 2 件
 """,
     },
+    # Real symbolic links, as Wine shows them (reparse points without a tag): one
+    # beside the copied folder, sorted before a forgotten file, and one inside it.
+    "links": {
+        "ini": ini('#REG_PATH = "Maker\\\\Game"',
+                   '#GAME_TITLE = "ベロック物語"',
+                   '#COPY_FILE = "a.dat"',
+                   '#COPY_FILE = "tree"'),
+        "gamedata": {"a.dat": "a", "alink": {"link": "tree"}, "forgotten.dat": "f",
+                     "tree/x.dat": "x", "tree/up": {"link": ".."}},
+        "exit_code": 2,
+        "output": """\
+update.ini(4): error: フォルダ gamedata\\tree\\up はリンク (ジャンクションかシンボリックリンク) です。更新プログラムはリンクをたどらないため、アップデートは中止されます。
+update.ini: warning: フォルダ gamedata\\alink\\ はリンク (ジャンクションかシンボリックリンク) です。更新プログラムはリンクをたどらないため、中のファイルはコピーされません。
+update.ini: warning: gamedata\\forgotten.dat はどの #COPY_FILE にも含まれないため、コピーされません。
+
+ゲーム名: ベロック物語
+レジストリ: HKEY_LOCAL_MACHINE\\Software\\Maker\\Game
+コピーする項目:
+  a.dat: 1 ファイル, 1 バイト
+  tree: (エラーのため調べていません)
+合計: 1 ファイル, 1 バイト
+
+エラー 1 件, 警告 2 件
+""",
+    },
+    # An update.ini too large to hold (sparse: nothing is written to the disk): the
+    # check ends with an error line, not a crash.
+    "huge-ini": {
+        "ini": ini('#REG_PATH = "Maker\\\\Game"'),
+        "ini_size": 2500000000,
+        "gamedata": {"a.dat": "a"},
+        "exit_code": 2,
+        "output": "",
+        "errors": "update-check: error: メモリが足りないため、調べ終えられませんでした。\n",
+    },
 }
 
 
@@ -122,8 +157,8 @@ def run_check(build_dir, args, cwd, out_dir):
                 break
             except subprocess.TimeoutExpired:
                 e2e.kill_wine()  # Wine itself hung (see e2e.kill_wine): run it again
-    with open(out_path, "rb") as f:
-        return code, f.read()
+    with open(out_path, "rb") as f, open(err_path, "rb") as e:
+        return code, f.read(), e.read()
 
 
 def run_case(name, build_dir, out_root):
@@ -134,11 +169,13 @@ def run_case(name, build_dir, out_root):
     os.makedirs(folder)
     with open(os.path.join(folder, "update.ini"), "wb") as f:
         f.write(case["ini"])
+        if "ini_size" in case:
+            f.truncate(case["ini_size"])
     e2e.make_tree(os.path.join(folder, "gamedata"), case["gamedata"], folder)
     if case.get("in_folder"):
-        code, output = run_check(build_dir, [], folder, out_dir)
+        code, output, errors = run_check(build_dir, [], folder, out_dir)
     else:
-        code, output = run_check(build_dir, [win(folder)], out_dir, out_dir)
+        code, output, errors = run_check(build_dir, [win(folder)], out_dir, out_dir)
     problems = []
     if code != case["exit_code"]:
         problems.append("exit code %s, expected %s" % (code, case["exit_code"]))
@@ -148,6 +185,11 @@ def run_case(name, build_dir, out_root):
         return problems + ["output is not UTF-8: %s" % error]
     if text != case["output"]:
         problems.append("output differs:\n--- got\n%s--- expected\n%s" % (text, case["output"]))
+    shown = errors.decode("utf-8", errors="replace").replace("\r\n", "\n")
+    if "errors" in case and shown != case["errors"]:
+        problems.append("errors differ:\n--- got\n%s--- expected\n%s" % (shown, case["errors"]))
+    if "ini_size" in case:
+        shutil.rmtree(folder, ignore_errors=True)  # a sparse file is not kept
     return problems
 
 
@@ -166,7 +208,8 @@ def show(scenario_path, build_dir, out_root):
         f.write(text.encode(scenario.get("update_ini_encoding", "cp932")))
     e2e.make_tree(os.path.join(folder, "gamedata"), scenario.get("gamedata", {}), folder)
     e2e.make_tree(install, scenario.get("install", {}), folder)
-    code, output = run_check(build_dir, [win(folder), "--against", win(install)], out_dir, out_dir)
+    code, output, _ = run_check(build_dir, [win(folder), "--against", win(install)], out_dir,
+                                out_dir)
     print("update-check %s --against %s  (exit code %d)" % (win(folder), win(install), code))
     print(output.decode("utf-8", errors="replace").replace("\r\n", "\n"), end="")
     shutil.rmtree(folder, ignore_errors=True)

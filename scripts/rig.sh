@@ -207,6 +207,31 @@ install_packages_in_rig() {
     || { tail -20 /tmp/updater-rig-packages.log; return 1; }
 }
 
+# The fuzz target's host compiler (clang, with libFuzzer and the sanitizers' run
+# times), installed on first use by scripts/fuzz only, from inside the rig, with a
+# stamp of its own: the rig's own list and its stamp stay as they are.
+RIG_PACKAGES_FUZZ="clang-19 libclang-rt-19-dev"
+FUZZ_CXX=clang++-19
+ensure_fuzz_compiler() {
+  local stamp_file=/.updater-packages-fuzz stamp
+  stamp=$(echo "$RIG_PACKAGES_FUZZ" | md5sum | cut -d' ' -f1)
+  [ "$(cat "$stamp_file" 2>/dev/null)" = "$stamp" ] && return 0
+  # One install at a time, however many runs share the rig.
+  (
+    flock 9
+    [ "$(cat "$stamp_file" 2>/dev/null)" = "$stamp" ] && exit 0
+    rig_stage "the fuzz compiler (once, a few minutes)" install_fuzz_packages || exit 1
+    echo "$stamp" >"$stamp_file"
+  ) 9>/var/lock/updater-fuzz-packages
+}
+install_fuzz_packages() {
+  # shellcheck disable=SC2086
+  DEBIAN_FRONTEND=noninteractive bash -c "apt-get update -qq &&
+    apt-get install -y -qq --no-install-recommends -o DPkg::Lock::Timeout=600 $RIG_PACKAGES_FUZZ" \
+    >/tmp/updater-fuzz-packages.log 2>&1 \
+    || { tail -20 /tmp/updater-fuzz-packages.log; return 1; }
+}
+
 # debootstrap of a minimal Debian 13 into the rig's folder.
 bootstrap_rig() {
   local mirror=$1

@@ -22,6 +22,11 @@ std::wstring ansi_to_wide(const char* bytes, int count)
     return wide;
 }
 
+bool is_lead_byte(unsigned code_page, unsigned char byte)
+{
+    return IsDBCSLeadByteEx(code_page, byte) != FALSE;
+}
+
 std::string wide_to_ansi(const std::wstring& text)
 {
     if (text.empty())

@@ -19,3 +19,7 @@ std::string wide_to_ansi(const std::wstring& text);
 // Wide to the given code page; false when a character has no place in it (nothing
 // is put in its stead: a name written so would name another file).
 bool wide_to_code_page(unsigned code_page, const std::wstring& text, std::string& bytes);
+
+// Whether `byte` starts a two-byte character in the code page (never in a code page
+// of single bytes).
+bool is_lead_byte(unsigned code_page, unsigned char byte);

@@ -35,6 +35,11 @@ bool Chandle_file::close()
     return closed;
 }
 
+bool is_link_reparse_tag(DWORD tag)
+{
+    return tag == 0 || IsReparseTagNameSurrogate(tag);
+}
+
 namespace {
 
 bool is_folder(const std::wstring& path)

@@ -26,6 +26,15 @@ public:
     std::int64_t size = 0;  // bytes, taken when the file was opened
 };
 
+// Whether an item marked FILE_ATTRIBUTE_REPARSE_POINT with this reparse tag (as
+// WIN32_FIND_DATAW::dwReserved0 gives it) is a link to somewhere else: only name
+// surrogates are (symbolic links, junctions, mount points). Any other reparse point
+// (cloud files, deduplication, compressed system files) is the file or folder
+// itself and is read through. Tag 0 is no tag Windows gives; a system that marks a
+// reparse point without its tag (Wine for a Unix symbolic link) is taken at its
+// word that it is a link.
+bool is_link_reparse_tag(DWORD tag);
+
 // Makes sure every folder of `path` before its last '\' exists (the path of a
 // file gives the file's folder), making each missing level under its exact name.
 // True for an empty path; false when a level cannot be made (or a file is in the way).

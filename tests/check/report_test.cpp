@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -106,6 +108,32 @@ TEST(Installation, replaced_created_and_room)
     EXPECT_GT(result.free, 0u);
 }
 
+// A folder where a file goes, or a file where a folder must be: the updater refuses
+// both, so the check calls them errors.
+TEST(Installation, a_folder_or_a_file_in_the_way_is_an_error)
+{
+    Ctemp_folder install;
+    CreateDirectoryW((install / L"data.arc").c_str(), nullptr);
+    write_file(install / L"movie", "a file");
+    write_file(install / L"sub\\old.dat", "o");
+    const std::vector<Ccopied_file> files = {
+        {L"data.arc", 5}, {L"movie\\op.mpg", 5}, {L"movie\\ed\\x.mpg", 5}, {L"sub\\old.dat", 5}};
+    const Cinstallation_check result = check_installation(files, install.path() + L"\\");
+    ASSERT_EQ(result.files.size(), 4u);
+    EXPECT_TRUE(result.files[0].blocked);
+    EXPECT_TRUE(result.files[1].blocked);
+    EXPECT_TRUE(result.files[2].blocked);
+    EXPECT_FALSE(result.files[3].blocked);
+    ASSERT_EQ(result.findings.size(), 3u);
+    for (const Cfinding& finding : result.findings)
+        EXPECT_EQ(finding.severity, Cseverity::error);
+    EXPECT_NE(result.findings[0].text.find(install / L"data.arc" + L" はフォルダ"), std::wstring::npos);
+    EXPECT_NE(result.findings[1].text.find(install / L"movie" + L" はファイルのため、" +
+                                           (install / L"movie\\op.mpg")),
+              std::wstring::npos);
+    EXPECT_NE(result.findings[2].text.find(install / L"movie\\ed\\x.mpg"), std::wstring::npos);
+}
+
 TEST(Report, summary_and_installation)
 {
     Cfolder_check check;
@@ -129,7 +157,7 @@ TEST(Report, summary_and_installation)
     check.findings = {{5, Cseverity::error, L"空"}};
     Cinstallation_check installation;
     installation.install_dir = L"C:\\Game";
-    installation.files = {{L"data.arc", true}, {L"scenario\\a", false}};
+    installation.files = {{L"data.arc", true}, {L"scenario\\a", false}, {L"scenario", true, true}};
     installation.room = 3 * 1048576 + 1;
     installation.free_known = true;
     installation.free = 2 * 1048576 + 5;
@@ -147,6 +175,7 @@ TEST(Report, summary_and_installation)
               L"インストール先: C:\\Game\n"
               L"  置き換え: data.arc\n"
               L"  新規作成: scenario\\a\n"
+              L"  書き込めません: scenario\n"
               L"置き換え 1 ファイル, 新規作成 1 ファイル\n"
               L"必要な空き容量: 3,145,729 バイト (4 MB)\n"
               L"空き容量: 2,097,157 バイト (2 MB)\n"

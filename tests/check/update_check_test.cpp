@@ -7,6 +7,8 @@
 
 #include "check/update_check.h"
 #include "config/current_folder.h"
+#include "copy/folder_listing.h"
+#include "util/path.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -136,7 +138,60 @@ std::vector<Ctrap> traps()
         {"an entry found only by the system's rules for names",
          head + "#COPY_FILE = \"a.dat \"\r\n", usual, {},
          {{5, E, L"コピー元 gamedata\\a.dat  は名前の規則"}}, 2},
+        // Folders the listing does not go into (see marked_list): named where they
+        // are, and every file after them still named.
+        {"a folder link with a forgotten file after it", head,
+         {L"a.dat", L"sub\\b.dat", L"alink\\x.dat", L"forgotten.dat", L"more\\y.dat"}, {},
+         {{0, W, L"フォルダ gamedata\\alink\\ はリンク"}, {0, W, L"gamedata\\forgotten.dat"},
+          {0, W, L"gamedata\\more\\ (1 ファイル)"}}, 1},
+        {"links inside a folder entry", head,
+         {L"a.dat", L"sub\\b.dat", L"sub\\link\\c.dat", L"sub\\zlink\\d.dat", L"z.dat"}, {},
+         {{4, E, L"フォルダ gamedata\\sub\\link はリンク"}, {0, E, L"gamedata\\sub\\zlink はリンク"},
+          {0, W, L"gamedata\\z.dat"}}, 2},
+        {"an unreadable folder", head,
+         {L"a.dat", L"sub\\b.dat", L"unreadable\\x.dat", L"z.dat"}, {},
+         {{0, W, L"gamedata\\unreadable\\ の内容を読み込めない"}, {0, W, L"gamedata\\z.dat"}}, 1},
+        {"a cloud folder is read like any other", head,
+         {L"a.dat", L"sub\\b.dat", L"cloud\\x.dat", L"cloud\\y.dat"}, {},
+         {{0, W, L"gamedata\\cloud\\ (2 ファイル)"}}, 1},
+        {"a 40 MiB key-like line", head + "#" + std::string(40 << 20, 'x') + "\r\n", usual, {},
+         {{5, W, L"#xxxxxxxxxxxxxxxxxx… は 41943041 文字"}}, 1},
+        // A lead byte of code page 932 (a Latin-1 é) at a line end: the line after it
+        // is read as its own line, under its own number.
+        {"a lone lead byte at a line end with LF",
+         "#REG_PATH = \"M\\\\G\"\n// caf\xE9\n#GAME_TITLE = \"T\"\n#COPY_FILE = \"a.dat\"\n"
+         "#COPY_FILE = \"sub\"\n#COPY_FILE = \"a.dat\"\n",
+         usual, {}, {{2, W, L"0xE9"}, {6, W, L"4 行目と同じ"}}, 1},
+        {"a lone lead byte at a line end with CR LF",
+         "#REG_PATH = \"M\\\\G\"\r\n// caf\xE9\r\n#GAME_TITLE = \"T\"\r\n#COPY_FILE = \"a.dat\"\r\n"
+         "#COPY_FILE = \"sub\"\r\n#COPY_FILE = \"a.dat\"\r\n",
+         usual, {}, {{2, W, L"0xE9"}, {6, W, L"4 行目と同じ"}}, 1},
+        {"entries that name gamedata itself",
+         head + "#COPY_FILE = \".\"\r\n#COPY_FILE = \"./\"\r\n#COPY_FILE = \"... \"\r\n", usual, {},
+         {{5, E, L"\".\" は使用できない"}, {6, E, L"\"./\" は使用できない"},
+          {7, E, L"\"... \" は使用できないパスです (. と空白だけ"}}, 2},
     };
+}
+
+// The listing as the traps see it: a folder named "...link" is a link (a mount
+// point), one named "cloud" a cloud file's folder (a reparse point that is no link),
+// and one named "unreadable" breaks off its listing.
+Cfolder_items marked_list(const std::wstring& folder, const Clisting_tick& tick)
+{
+    Cfolder_items listed = list_folder_items(folder, tick);
+    if (path_file_name(folder) == L"unreadable")
+        listed.status = Clisting_status::failed;
+    for (Clisted_item& item : listed.items) {
+        const std::wstring& name = item.name;
+        if (name.size() >= 4 && name.compare(name.size() - 4, 4, L"link") == 0) {
+            item.attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+            item.reparse_tag = IO_REPARSE_TAG_MOUNT_POINT;
+        } else if (name == L"cloud") {
+            item.attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+            item.reparse_tag = 0x9000601A;  // IO_REPARSE_TAG_CLOUD_6
+        }
+    }
+    return listed;
 }
 
 // Lays out the trap's update folder and checks it as the current folder.
@@ -149,7 +204,10 @@ Cfolder_check check_trap(const Ctrap& trap, const Ctemp_folder& folder)
     for (const std::wstring& empty : trap.empty_folders)
         CreateDirectoryW((folder / (L"gamedata\\" + empty)).c_str(), nullptr);
     Ccurrent_folder current(folder.path());
-    return check_update_folder();
+    const Clist_function previous = replace_list_function(marked_list);
+    Cfolder_check result = check_update_folder();
+    replace_list_function(previous);
+    return result;
 }
 
 TEST(Update_check_traps, each_trap_gives_its_findings_and_exit_code)
@@ -171,6 +229,18 @@ TEST(Update_check_traps, each_trap_gives_its_findings_and_exit_code)
                 << trap.name << ": wanted " << want.part << "\n" << shown;
         }
     }
+}
+
+// An entry that names gamedata itself is refused, so the summary lists nothing for it.
+TEST(Update_check_entries, an_entry_naming_gamedata_itself_is_not_examined)
+{
+    Ctemp_folder folder;
+    const Cfolder_check result =
+        check_trap({"", head + "#COPY_FILE = \"./\"\r\n", usual_gamedata, {}, {}, 2}, folder);
+    ASSERT_EQ(result.entries.size(), 3u);
+    EXPECT_TRUE(result.entries[1].listed);
+    EXPECT_FALSE(result.entries[2].listed);
+    EXPECT_EQ(result.entries[2].files, 0u);
 }
 
 }  // namespace

@@ -65,10 +65,12 @@ TEST(Unsafe_copy_entry, refuses_what_could_leave_the_folder)
 {
     for (const wchar_t* entry : {L"..", L"..\\..\\x", L"../x", L"a\\..\\b", L"a/../b", L"a\\..",
                                  L"\\x", L"/x", L"\\\\server\\share\\x", L"C:x", L"C:\\x",
-                                 L"a.dat:stream", L"a\\..\\"})
+                                 L"a.dat:stream", L"a\\..\\",
+                                 // the source folder itself
+                                 L".", L"./", L".\\", L"...", L"... ", L" ", L". / ."})
         EXPECT_TRUE(is_unsafe_copy_entry(entry)) << entry;
     for (const wchar_t* entry : {L"a.dat", L".\\a.dat", L"a\\.\\b", L"a..b", L"..a", L"a..",
-                                 L"...", L"v1.0\\x.dat", L"a\\b\\", L"ソ表予\\x"})
+                                 L"v1.0\\x.dat", L"a\\b\\", L"ソ表予\\x", L". a"})
         EXPECT_FALSE(is_unsafe_copy_entry(entry)) << entry;
 }
 
@@ -136,6 +138,10 @@ TEST_F(Check_copy_sources, reports_only_the_first_problem_with_its_position_or_p
         {{L"C:\\Windows"}, unsafe_entry(1)},
         {{L"", L"..\\outside.dat"}, empty_entry(1)},
         {{L"x", L"..\\outside.dat"}, L"コピー元のファイル gamedata\\x が見つかりません。"},
+        // The source folder itself would be copied over the installation folder.
+        {{L"a.dat", L"."}, unsafe_entry(2)},
+        {{L"./"}, unsafe_entry(1)},
+        {{L"a.dat", L"sub", L"... "}, unsafe_entry(3)},
     };
     for (const auto& c : cases) {
         Crecording_boxes boxes;

@@ -58,6 +58,19 @@ TEST(Text_file, lines_as_text_mode_delivers_them)
     }
 }
 
+// A lead byte of code page 932 at a line end (a Latin-1 é) stays on its own line:
+// the line feed is never taken as its second byte.
+TEST(Text_file, a_lead_byte_at_a_line_end_keeps_the_next_line)
+{
+    for (const char* end : {"\n", "\r\n"}) {
+        const Clines lines = lines_of_file(std::string("caf\xE9") + end + "#X = \"y\"" + end + "z");
+        ASSERT_EQ(lines.size(), 3u) << end;
+        EXPECT_EQ(lines[0].substr(0, 3), L"caf");
+        EXPECT_EQ(lines[1], L"#X = \"y\"");
+        EXPECT_EQ(lines[2], L"z");
+    }
+}
+
 TEST(Text_file, missing_file_gives_false_and_an_empty_list)
 {
     Ctemp_folder folder;

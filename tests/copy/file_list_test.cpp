@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "copy/file_list.h"
+#include "copy/folder_listing.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -207,6 +208,53 @@ TEST(File_list, SearchingAgainReplacesTheFiles)
     list.search(temp.path(), L"b", L"dat", false);
 
     EXPECT_EQ(names(list), std::vector<std::wstring>{L"b.dat"});
+}
+
+// The listing as these tests see it: a folder named "link" is a junction, one named
+// "bad" breaks off its listing.
+Cfolder_items marked_list(const std::wstring& folder, const Clisting_tick& tick)
+{
+    Cfolder_items listed = list_folder_items(folder, tick);
+    if (folder.size() >= 4 && folder.compare(folder.size() - 4, 4, L"\\bad") == 0)
+        listed.status = Clisting_status::failed;
+    for (Clisted_item& item : listed.items) {
+        if (item.name == L"link") {
+            item.attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+            item.reparse_tag = IO_REPARSE_TAG_MOUNT_POINT;
+        }
+    }
+    return listed;
+}
+
+// A folder it cannot go into is named, in the order met, and the search goes on
+// past it: the files after it are still found, and the first one is what stops
+// an update.
+TEST(File_list, GoesOnPastALinkAndAnUnreadableFolder)
+{
+    Ctemp_folder temp;
+    for (const wchar_t* file : {L"a.dat", L"bad\\x.dat", L"c\\link\\y.dat", L"c\\z.dat", L"d.dat"})
+        write_file(temp / (std::wstring(L"tree\\") + file), "x");
+    const Clist_function previous = replace_list_function(marked_list);
+
+    Cfile_list list;
+    list.base_dir = temp / L"tree\\";
+    list.name_pattern = L"*";
+    list.extension_pattern = L"*";
+    list.recursive = true;
+    list.want_files = true;
+    list.want_folders = true;
+    EXPECT_FALSE(list.search_folder(std::wstring()));
+    replace_list_function(previous);
+
+    EXPECT_EQ(names(list), (std::vector<std::wstring>{L"a.dat", L"bad", L"c", L"c\\link", L"c\\z.dat",
+                                                      L"d.dat"}));
+    ASSERT_EQ(list.unlisted_folders.size(), 2u);
+    EXPECT_EQ(list.unlisted_folders[0].path, temp / L"tree\\bad");
+    EXPECT_FALSE(list.unlisted_folders[0].is_link);
+    // Named in full although the folder's own entry was kept (and moved) before.
+    EXPECT_EQ(list.unlisted_folders[1].path, temp / L"tree\\c\\link");
+    EXPECT_TRUE(list.unlisted_folders[1].is_link);
+    EXPECT_EQ(list.unreadable_folder, temp / L"tree\\bad");
 }
 
 }  // namespace

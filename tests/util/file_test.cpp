@@ -125,4 +125,29 @@ TEST(Folders, empty_paths_are_fine_and_touch_nothing)
     EXPECT_TRUE(create_folder(L""));
 }
 
+// Only name surrogates lead elsewhere; every other reparse point is the item itself.
+TEST(Reparse_tag, only_name_surrogates_are_links)
+{
+    struct {
+        const char* what;
+        DWORD tag;
+        bool link;
+    } const cases[] = {
+        {"symbolic link", IO_REPARSE_TAG_SYMLINK, true},
+        {"junction or mount point", IO_REPARSE_TAG_MOUNT_POINT, true},
+        {"WSL symbolic link", 0xA000001D, true},
+        {"a name surrogate of some other kind", 0x20000099, true},
+        {"no tag given (Wine)", 0, true},
+        {"OneDrive cloud file", 0x9000001A, false},
+        {"cloud file, another provider", 0x9000F01A, false},
+        {"deduplicated file", 0x80000013, false},
+        {"WOF-compressed system file", 0x80000017, false},
+        {"app execution alias", 0x8000001B, false},
+        {"Unix socket", 0x80000023, false},
+        {"hierarchical storage", 0xC0000004, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(is_link_reparse_tag(c.tag), c.link) << c.what;
+}
+
 }  // namespace
