@@ -157,6 +157,36 @@ inline std::wstring path_too_long(const std::wstring& path, std::size_t length)
            path + L")。通常のインストール先では 260 文字を超えます。";
 }
 
+// gamedata.sha256: errors stop the update as the updater checks the list; warnings
+// are lines that check nothing.
+inline const wchar_t* const digest_list_unreadable =
+    L"gamedata.sha256 を読み込めません (更新プログラムはアップデートを中止します)。";
+inline const wchar_t* const digest_line_malformed =
+    L"sha256sum の形式 (16 進数 64 桁、空白、空白か *、gamedata からのパス) ではないため、"
+    L"更新プログラムはアップデートを中止します。";
+inline std::wstring digest_differs(const std::wstring& source_path, const std::wstring& actual)
+{
+    return source_path + L" の SHA-256 がこの行と一致しません (ファイルの値は " + actual +
+           L")。更新プログラムは壊れたデータとしてアップデートを中止します。";
+}
+inline std::wstring digest_not_listed(const std::wstring& source_path)
+{
+    return source_path +
+           L" はコピーされますが gamedata.sha256 に記載されていないため、更新プログラムはアップデートを中止します。";
+}
+inline std::wstring digest_source_unreadable(const std::wstring& source_path)
+{
+    return L"コピー元 " + source_path + L" を読み込めないため、SHA-256 を調べられません。";
+}
+inline std::wstring digest_listed_not_copied(const std::wstring& source_path)
+{
+    return source_path + L" はどの #COPY_FILE にも含まれないため、この行は照合に使われません。";
+}
+inline std::wstring digest_listed_missing(const std::wstring& source_path)
+{
+    return source_path + L" というファイルはないため、この行は照合に使われません。";
+}
+
 // The summary.
 inline const wchar_t* const title_label = L"ゲーム名: ";
 inline const wchar_t* const registry_label = L"レジストリ: ";
@@ -181,6 +211,19 @@ inline const wchar_t* const free_label = L"空き容量: ";
 inline const wchar_t* const megabytes_unit = L" MB";
 inline const wchar_t* const room_short = L"空き容量が足りません。";
 inline const wchar_t* const room_unknown = L"空き容量を調べられませんでした。";
+inline const wchar_t* const digests_label = L"照合: ";
+inline const wchar_t* const digests_absent = L"gamedata.sha256 がないため、ファイルは照合されません。";
+inline const wchar_t* const digests_unreadable = L"gamedata.sha256 を読み込めないため、照合できません。";
+inline std::wstring digests_all_match(std::size_t files)
+{
+    return L"コピーする " + std::to_wstring(files) + L" ファイルすべてが gamedata.sha256 と一致しました。";
+}
+inline std::wstring digests_some_match(std::size_t files, std::size_t matching)
+{
+    return L"コピーする " + std::to_wstring(files) + L" ファイルのうち、gamedata.sha256 と一致したのは " +
+           std::to_wstring(matching) + L" ファイルです。";
+}
+inline const wchar_t* const digests_bad_lines = L"読み取れない行があるため、照合は失敗します。";
 inline std::wstring counts(std::size_t errors, std::size_t warnings)
 {
     return L"エラー " + std::to_wstring(errors) + L" 件, 警告 " + std::to_wstring(warnings) +

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "copy/copier.h"
+#include "copy/digest_check.h"
 #include "copy/update_plan.h"
 #include "copy/update_process_dialog.h"
 #include "session/messages.h"
@@ -55,7 +56,9 @@ bool update_process()
         entries.push_back(normalized_entry(entry));
 
     std::vector<Cplanned_file> plan;
-    if (!plan_update(entries, pump, plan) || !check_before_copy(plan, pump))
+    const Cexpected_digests expected = expected_digests_of_update();
+    if (!plan_update(entries, pump, plan) || !check_plan_listed(expected, plan) ||
+        !check_before_copy(plan, pump))
         return false;  // nothing in the installation has changed
 
     std::uint64_t run_total = 0;
@@ -63,6 +66,7 @@ bool update_process()
         run_total += file.size;
     std::uint64_t run_remaining = run_total;
     Ccopier copier;
+    copier.check_digests(expected);
     for (const Cplanned_file& file : plan) {
         if (!copier.copy_one_file(file.relative, run_total, run_remaining, &file.target))
             return false;  // the copier has told the user

@@ -85,8 +85,10 @@ TEST_F(Sequence, the_real_steps_begin_with_the_reset_and_the_reader)
     EXPECT_EQ(steps[0], &reset_update_info);
 }
 
-TEST_F(Sequence, reset_clears_only_what_update_ini_fills)
+TEST_F(Sequence, reset_clears_only_what_update_ini_and_its_digest_list_fill)
 {
+    update_info.has_digest_list = true;
+    update_info.listed_digests = {Clisted_digest{L"a.dat", {}, 1}};
     update_info.reg_path = L"Maker\\Game";
     update_info.game_title = L"Game";
     update_info.copy_files = {L"a.dat"};
@@ -96,6 +98,8 @@ TEST_F(Sequence, reset_clears_only_what_update_ini_fills)
     EXPECT_TRUE(update_info.reg_path.empty());
     EXPECT_TRUE(update_info.game_title.empty());
     EXPECT_TRUE(update_info.copy_files.empty());
+    EXPECT_FALSE(update_info.has_digest_list);
+    EXPECT_TRUE(update_info.listed_digests.empty());
     EXPECT_EQ(update_info.exe_dir, L"C:\\Game");
     EXPECT_EQ(update_info.source_dir, L"gamedata");
 }
