@@ -16,7 +16,7 @@ inline std::wstring quoted(const std::wstring& text)
 // The command line and the folders it names.
 inline const wchar_t* const usage =
     L"使い方: update-check [フォルダ] [--against インストール先フォルダ]\n"
-    L"  フォルダ (省略時は現在のフォルダ) の update.ini と gamedata を、更新プログラムと同じように読んで調べます。\n"
+    L"  フォルダ (省略時は現在のフォルダ) の update.ini、gamedata.sha256 (あれば) と gamedata を、更新プログラムと同じように読んで調べます。\n"
     L"  --against: そのインストール先で置き換わるファイル、新しく作られるファイル、必要な空き容量を示します。\n"
     L"  終了コード: 0 = 問題なし, 1 = 警告のみ, 2 = エラーあり";
 inline std::wstring unknown_option(const std::wstring& option)
