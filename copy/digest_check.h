@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -43,18 +44,32 @@ std::wstring digest_path_key(const std::wstring& path);
 // False after telling the user which one is not.
 bool check_plan_listed(const Cexpected_digests& expected, const std::vector<Cplanned_file>& plan);
 
+class Cblock_hasher;
+
 // The digest of one file's bytes as they go by, compared with the list at the end.
+// Large blocks are hashed on a thread of its own while the copier reads and writes
+// the next one (under Wine the system's hash is slower than the copy); small ones,
+// where handing over would cost more than it saves, on the caller's thread.
 class Cdigest_check {
 public:
+    Cdigest_check();
+    ~Cdigest_check();
+    Cdigest_check(const Cdigest_check&) = delete;
+    Cdigest_check& operator=(const Cdigest_check&) = delete;
+
     // A new file; with `expected` null nothing is checked for it.
     void start(const std::vector<Csha256_digest>* expected);
+    // The bytes are copied before add() returns; the caller may reuse its buffer.
     void add(const void* bytes, std::size_t size);
     // True when the bytes added have every digest expected, or none was expected.
     // Once per file, after its last byte.
     bool matches();
 
 private:
+    void settle();  // waits for the blocks handed over
+
     const std::vector<Csha256_digest>* expected_ = nullptr;
     std::optional<Csha256> hash_;
     bool failed_ = false;  // the system's hash refused a block
+    std::unique_ptr<Cblock_hasher> hasher_;  // made for the first file checked
 };

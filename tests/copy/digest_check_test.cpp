@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,15 @@ Csha256_digest digest_of(const std::string& bytes)
     EXPECT_TRUE(hash.add(bytes.data(), bytes.size()));
     EXPECT_TRUE(hash.finish(digest));
     return digest;
+}
+
+TEST(Digest_messages, name_the_source_as_the_missing_source_message_does)
+{
+    EXPECT_EQ(msg::source_damaged(L"gamedata\\data.arc"),
+              L"コピー元のファイル gamedata\\data.arc が壊れています。\n"
+              L"アップデートのデータをもう一度入手してください。");
+    EXPECT_EQ(msg::source_not_in_digest_list(L"gamedata\\data.arc"),
+              L"コピー元のファイル gamedata\\data.arc は gamedata.sha256 に記載されていません。");
 }
 
 TEST(Expected_digests, match_paths_as_entries_are_matched)
@@ -92,6 +102,24 @@ TEST(Digest_check, compares_the_bytes_added_with_every_digest_listed)
     check.start(&empty);
     EXPECT_TRUE(check.matches()) << "a file of no bytes";
 }
+
+// Large blocks are hashed on a thread, small ones at once: the bytes still reach the
+// hash in their order, and a file left half-way does not spill into the next.
+TEST(Digest_check, keeps_the_order_of_large_and_small_blocks)
+{
+    const std::string bytes = copy_test::pattern_bytes(3000000, 5);
+    const std::vector<Csha256_digest> whole = {digest_of(bytes)};
+    const std::size_t cuts[] = {0, 1000000, 1000100, 1001000, 2001000, 2001001, 3000000};
+    Cdigest_check check;
+    check.start(&whole);
+    check.add(bytes.data(), 1000000);  // a file stopped after its first block
+    check.start(&whole);
+    for (std::size_t i = 0; i + 1 < std::size(cuts); ++i)
+        check.add(bytes.data() + cuts[i], cuts[i + 1] - cuts[i]);
+    EXPECT_TRUE(check.matches());
+    check.start(&whole);
+    check.add(bytes.data(), 1000000);
+}  // and a check that goes with a block in its thread ends cleanly
 
 class Digest_run : public copy_test::Copy_world {
 protected:
