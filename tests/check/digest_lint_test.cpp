@@ -28,7 +28,6 @@ struct Cexpected {
     std::wstring part;
 };
 
-const Cseverity W = Cseverity::warning;
 const Cseverity E = Cseverity::error;
 
 struct Ccase {
@@ -38,6 +37,9 @@ struct Ccase {
     std::wstring summary;
 };
 
+// The forms that scripts/check-e2e.py's "digests" case shows line for line under Wine
+// (a digest that differs, a line of another form, lines that check nothing, a copied
+// file not listed) are not repeated here.
 std::vector<Ccase> cases()
 {
     const std::string a = data_digest + "  a.dat\n";
@@ -48,25 +50,6 @@ std::vector<Ccase> cases()
          L"照合: コピーする 2 ファイルすべてが gamedata.sha256 と一致しました。"},
         {"paths in capitals and with backslashes",
          data_digest + "  A.DAT\r\n" + data_digest + "  SUB\\B.DAT\r\n", {},
-         L"照合: コピーする 2 ファイルすべてが gamedata.sha256 と一致しました。"},
-        {"a file that differs", a + other_digest + "  sub/b.dat\n",
-         {{2, E, L"gamedata\\sub\\b.dat の SHA-256 がこの行と一致しません (ファイルの値は " +
-                     std::wstring(data_digest.begin(), data_digest.end())}},
-         L"照合: コピーする 2 ファイルのうち、gamedata.sha256 と一致したのは 1 ファイルです。"},
-        {"a copied file not listed", a,
-         {{0, E, L"gamedata\\sub\\b.dat はコピーされますが gamedata.sha256 に記載されていない"}},
-         L"照合: コピーする 2 ファイルのうち、gamedata.sha256 と一致したのは 1 ファイルです。"},
-        {"a malformed line", a + "\n" + data_digest.substr(1) + "  sub/b.dat\n" + b,
-         {{3, E, L"sha256sum の形式"}},
-         L"照合: コピーする 2 ファイルのうち、gamedata.sha256 と一致したのは 2 ファイルです。"
-         L"読み取れない行があるため、照合は失敗します。"},
-        {"a listed file no entry copies", a + b + data_digest + "  extra.dat\n",
-         {{3, W, L"gamedata\\extra.dat はどの #COPY_FILE にも含まれない"}},
-         L"照合: コピーする 2 ファイルすべてが gamedata.sha256 と一致しました。"},
-        {"a listed file that does not exist",
-         a + data_digest + "  gone.dat\n" + data_digest + "  sub\n" + b,
-         {{2, W, L"gamedata\\gone.dat というファイルはない"},
-          {3, W, L"gamedata\\sub というファイルはない"}},
          L"照合: コピーする 2 ファイルすべてが gamedata.sha256 と一致しました。"},
         {"a file listed twice, once wrongly", a + b + other_digest + "  a.dat\n",
          {{3, E, L"gamedata\\a.dat の SHA-256 がこの行と一致しません"}},
