@@ -4,7 +4,6 @@
 #include "session/notices.h"
 #include "session/update_info.h"
 #include "config/checks.h"
-#include "config/digest_list.h"
 #include "config/update_ini.h"
 #include "copy/update_run.h"
 #include "install/destination.h"

@@ -1,8 +1,6 @@
 #include "check/digest_lint.h"
 
-#include <algorithm>
 #include <map>
-#include <utility>
 
 #include "check/messages.h"
 #include "config/copy_sources.h"
@@ -44,21 +42,33 @@ bool names_a_file(Cfolder_cache& sources, const std::wstring& listed)
            !is_folder;
 }
 
+// Each file the update copies once, in copy order, by digest_path_key.
+struct Chashed_files {
+    std::vector<Chashed> files;
+    std::map<std::wstring, std::size_t> index;
+
+    const Chashed* find(const std::wstring& path) const
+    {
+        const auto found = index.find(digest_path_key(path));
+        return found == index.end() ? nullptr : &files[found->second];
+    }
+};
+
 // One line of the form: its file is copied and has the digest, or it checks nothing.
-void check_line(const Clisted_digest& line, const std::map<std::wstring, Chashed>& hashed,
-                Cfolder_cache& sources, Cfindings& findings)
+void check_line(const Clisted_digest& line, const Chashed_files& hashed, Cfolder_cache& sources,
+                Cfindings& findings)
 {
     const std::wstring path = source_path(line.path);
-    const auto file = hashed.find(digest_path_key(line.path));
-    if (file == hashed.end())
+    const Chashed* file = hashed.find(line.path);
+    if (!file)
         add(findings, line.line, Cseverity::warning,
             names_a_file(sources, line.path) ? check_msg::digest_listed_not_copied(path)
                                              : check_msg::digest_listed_missing(path));
-    else if (!file->second.read)
+    else if (!file->read)
         add(findings, line.line, Cseverity::error, check_msg::digest_source_unreadable(path));
-    else if (!(file->second.digest == line.digest))
+    else if (!(file->digest == line.digest))
         add(findings, line.line, Cseverity::error,
-            check_msg::digest_differs(path, digest_to_hex(file->second.digest)));
+            check_msg::digest_differs(path, digest_to_hex(file->digest)));
 }
 
 }  // namespace
@@ -79,45 +89,39 @@ Cdigest_summary check_digest_list(const std::vector<std::wstring>& copied, Cfind
 
     // Each copied file once, hashed whole, as the copy would hash it.
     const Cexpected_digests expected(list.digests);
-    std::map<std::wstring, Chashed> hashed;  // by digest_path_key
-    std::vector<const Chashed*> in_copy_order;
+    Chashed_files hashed;
     for (const std::wstring& relative : copied) {
-        const auto inserted = hashed.insert({digest_path_key(relative), Chashed()});
-        if (!inserted.second)
+        if (!hashed.index.insert({digest_path_key(relative), hashed.files.size()}).second)
             continue;
-        Chashed& file = inserted.first->second;
+        Chashed file;
         file.relative = relative;
         if (expected.find(relative))
             file.read = sha256_of_file(source_path(relative), file.digest);
-        in_copy_order.push_back(&file);
+        hashed.files.push_back(file);
     }
-    summary.copied = in_copy_order.size();
+    summary.copied = hashed.files.size();
 
-    // The lines in file order, the malformed ones (null) among them.
-    std::vector<std::pair<int, const Clisted_digest*>> lines;
-    for (const int line : list.bad_lines)
-        lines.push_back({line, nullptr});
-    for (const Clisted_digest& line : list.digests)
-        lines.push_back({line.line, &line});
-    std::sort(lines.begin(), lines.end());
+    // The lines in file order: the good ones and the bad ones, each in file order.
     Cfolder_cache sources;
-    for (const auto& line : lines) {
-        if (!line.second)
-            add(findings, line.first, Cseverity::error, check_msg::digest_line_malformed);
-        else
-            check_line(*line.second, hashed, sources, findings);
+    auto bad = list.bad_lines.begin();
+    for (const Clisted_digest& line : list.digests) {
+        for (; bad != list.bad_lines.end() && *bad < line.line; ++bad)
+            add(findings, *bad, Cseverity::error, check_msg::digest_line_malformed);
+        check_line(line, hashed, sources, findings);
     }
+    for (; bad != list.bad_lines.end(); ++bad)
+        add(findings, *bad, Cseverity::error, check_msg::digest_line_malformed);
 
-    for (const Chashed* file : in_copy_order) {
-        const std::vector<Csha256_digest>* listed = expected.find(file->relative);
+    for (const Chashed& file : hashed.files) {
+        const std::vector<Csha256_digest>* listed = expected.find(file.relative);
         if (!listed) {
             add(findings, 0, Cseverity::error,
-                check_msg::digest_not_listed(source_path(file->relative)));
+                check_msg::digest_not_listed(source_path(file.relative)));
             continue;
         }
-        bool all_match = file->read;
+        bool all_match = file.read;
         for (const Csha256_digest& digest : *listed)
-            all_match = all_match && digest == file->digest;
+            all_match = all_match && digest == file.digest;
         summary.verified += all_match ? 1 : 0;
     }
     return summary;

@@ -4,8 +4,6 @@
 
 #include <climits>
 
-#include "session/messages.h"
-#include "session/notices.h"
 #include "util/code_page.h"
 #include "util/file.h"
 
@@ -110,22 +108,4 @@ Cdigest_list read_digest_list(const std::wstring& path)
         return list;
     }
     return parse_digest_list(bytes);
-}
-
-bool read_update_digests()
-{
-    Cdigest_list list = read_digest_list(digest_list_name);
-    switch (list.status) {
-    case Cdigest_list_status::absent:
-        return true;
-    case Cdigest_list_status::unreadable:
-        return fail_update(msg::digest_list_unreadable);
-    case Cdigest_list_status::read:
-        break;
-    }
-    if (!list.bad_lines.empty())
-        return fail_update(msg::digest_line_unreadable(list.bad_lines.front()));
-    update_info.has_digest_list = true;
-    update_info.listed_digests = std::move(list.digests);
-    return true;
 }

@@ -37,8 +37,3 @@ Cdigest_list parse_digest_list(const std::string& bytes);
 
 // Reads the list at `path`.
 Cdigest_list read_digest_list(const std::wstring& path);
-
-// A step of the update: reads gamedata.sha256 into the update record when it is
-// there. False after telling the user that it cannot be read or which line is not
-// of the form.
-bool read_update_digests();

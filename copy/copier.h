@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "copy/digest_check.h"
+#include "copy/file_digest.h"
 #include "copy/progress_pacer.h"
 
 namespace ruko {

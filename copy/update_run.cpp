@@ -22,6 +22,27 @@ void pump()
     ruko::pump_messages();
 }
 
+// What the update record holds: the list read from gamedata.sha256, or none.
+Cexpected_digests expected_digests_of_update()
+{
+    return update_info.has_digest_list ? Cexpected_digests(update_info.listed_digests)
+                                       : Cexpected_digests();
+}
+
+// After the Yes, before anything is written: every file of the plan is listed.
+// False after telling the user which one is not.
+bool check_plan_listed(const Cexpected_digests& expected, const std::vector<Cplanned_file>& plan)
+{
+    if (!expected.active())
+        return true;
+    for (const Cplanned_file& file : plan) {
+        if (!expected.find(file.relative))
+            return fail_update(
+                msg::source_not_in_digest_list(update_info.source_dir + L"\\" + file.relative));
+    }
+    return true;
+}
+
 }  // namespace
 
 bool run_update()

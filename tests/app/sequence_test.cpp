@@ -8,7 +8,6 @@
 #include "session/messages.h"
 #include "app/sequence.h"
 #include "config/checks.h"
-#include "config/digest_list.h"
 #include "install/registry.h"
 #include "session/notices.h"
 #include "session/update_info.h"

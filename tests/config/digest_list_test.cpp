@@ -5,6 +5,7 @@
 
 #include "session/messages.h"
 #include "session/update_info.h"
+#include "config/checks.h"
 #include "config/digest_list.h"
 #include "current_folder.h"
 #include "support/recording_boxes.h"

@@ -3,6 +3,7 @@
 // and compared before the file replaces anything.
 
 #include "copy/digest_check.h"
+#include "copy/file_digest.h"
 
 #include <gtest/gtest.h>
 
