@@ -16,6 +16,7 @@ const std::vector<Cupdate_step>& update_steps()
         read_update_ini,
         check_reg_path_and_title,
         check_copy_sources,
+        read_update_digests,
         read_install_record,
         check_destination,
         confirm_update,
@@ -59,5 +60,7 @@ bool reset_update_info()
     update_info.reg_path.clear();
     update_info.game_title.clear();
     update_info.copy_files.clear();
+    update_info.has_digest_list = false;
+    update_info.listed_digests.clear();
     return true;
 }

@@ -19,5 +19,5 @@ bool run_steps(const std::vector<Cupdate_step>& steps);
 // Runs one whole update: run_steps(update_steps()).
 bool run_update_sequence();
 
-// The first step: clears what update.ini fills. Always true.
+// The first step: clears what update.ini and gamedata.sha256 fill. Always true.
 bool reset_update_info();

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """The copy benchmark: the updater against Wine's xcopy and a native cp -r.
 
-Three trees are made once in /dev/shm/updater-bench (memory, so that the disk does
-not decide) and reached from the Wine prefix through the link drive_c/bench:
+Three trees are made once in /dev/shm/updater-bench-PREFIX (memory, so that the disk
+does not decide; PREFIX names the Wine prefix's folder) and reached from the Wine
+prefix through the link drive_c/bench:
 
   large    4 files of 200 MB
   small    5,000 files of 4 KB in 20 folders, each with a subfolder
@@ -10,18 +11,21 @@ not decide) and reached from the Wine prefix through the link drive_c/bench:
   entries  3,000 files of 1 KB in one folder, each named by an entry of its own
            (the updater alone: how its listing grows with the entries)
 
-For every tree, round after round, the three tools copy the same tree,
-interleaved: the updater (started by the end-to-end watcher, which answers its
-question with Yes; timed by the watcher from process start to exit, success box
-included), xcopy /E /I /Y (started and timed by the watcher the same way) and cp -r
-(timed here). The destination already holds the files, as in a real update, which
+For every tree, round after round, the tools copy the same tree, interleaved: the
+updater (started by the end-to-end watcher, which answers its question with Yes;
+timed by the watcher from process start to exit, success box included), the updater
+again with a gamedata.sha256 beside its update.ini that lists every file (each file
+then hashed as it is copied), xcopy /E /I /Y (started and timed by the watcher the
+same way) and cp -r (timed here). The destination already holds the files, as in a real update, which
 overwrites (--into empty: an empty folder). The first round is a warm-up and is not
-counted. Prints the medians and the ratios updater/xcopy and updater/cp.
+counted. Prints the medians and the ratios updater/xcopy and updater/cp, and the
+cost of the digest list: updater with the list / updater without it.
 
 Run through bench/run, which enters the rig and builds the updater and the watcher.
 """
 
 import argparse
+import hashlib
 import json
 import os
 import shutil
@@ -30,9 +34,12 @@ import subprocess
 import sys
 import time
 
-SHM = "/dev/shm/updater-bench"
+# One folder per Wine prefix, so that runs from two checkouts (each with a prefix of
+# its own) do not meet.
+SHM = "/dev/shm/updater-bench-" + os.path.basename(os.environ["WINEPREFIX"].rstrip("/"))
 TREES = ["large", "small", "mixed"]
 TARGETS = {"small": 1.4, "mixed": 1.2, "large": 1.5}  # updater / xcopy
+DIGEST_TARGET = 1.2  # updater with gamedata.sha256 / updater without it
 ENTRIES = 3000
 INTO_EXISTING = True  # the destination holds the files already (--into)
 
@@ -85,6 +92,37 @@ def source_tree(tree):
     return os.path.join(updater_folder(tree), "gamedata", tree)
 
 
+def digest_list_path(tree):
+    """Where the tree's gamedata.sha256 is kept while the updater runs without it."""
+    return os.path.join(updater_folder(tree), "gamedata.sha256.kept")
+
+
+def write_digest_list(tree):
+    """Lists every file of the tree as sha256sum does, once per tree."""
+    gamedata = os.path.join(updater_folder(tree), "gamedata")
+    lines = []
+    for folder, dirs, files in os.walk(gamedata):
+        dirs.sort()
+        for name in sorted(files):
+            path = os.path.join(folder, name)
+            digest = hashlib.sha256()
+            with open(path, "rb") as f:
+                for block in iter(lambda: f.read(1 << 20), b""):
+                    digest.update(block)
+            lines.append("%s  %s\n" % (digest.hexdigest(),
+                                       os.path.relpath(path, gamedata).replace(os.sep, "/")))
+    with open(digest_list_path(tree), "w", encoding="utf-8") as f:
+        f.write("".join(lines))
+
+
+def with_digest_list(tree, present):
+    listed = os.path.join(updater_folder(tree), "gamedata.sha256")
+    if present:
+        shutil.copy(digest_list_path(tree), listed)
+    elif os.path.exists(listed):
+        os.remove(listed)
+
+
 def prepare_world(build_dir, exe=None):
     os.makedirs(SHM, exist_ok=True)
     link = drive_c("bench")
@@ -101,6 +139,8 @@ def prepare_world(build_dir, exe=None):
             shutil.rmtree(updater_folder(tree), ignore_errors=True)
             make_tree(tree, source_tree(tree))
             open(stamp, "w").close()
+        if not os.path.exists(digest_list_path(tree)):
+            write_digest_list(tree)
         shutil.copy(exe or os.path.join(build_dir, "updater.exe"), updater_folder(tree))
         entries = [tree] if tree != "entries" else \
             ["%s\\\\%s" % (tree, name) for name in sorted(os.listdir(source_tree(tree)))]
@@ -183,7 +223,8 @@ def watched(build_dir, exe, args=None, answers=(), prepare=lambda: None):
     return exits[-1]["ms"] / 1000.0, events
 
 
-def run_updater(build_dir, tree):
+def run_updater(build_dir, tree, digests=False):
+    with_digest_list(tree, digests)
     seconds, events = watched(
         build_dir, win("upd-" + tree, "updater.exe"), answers=["yes"],
         prepare=lambda: fresh(os.path.join(SHM, "game-" + tree), engine=True, tree=tree))
@@ -191,6 +232,10 @@ def run_updater(build_dir, tree):
     if not boxes or boxes[-1] != "アップデートは正常に終了しました。":
         sys.exit("the updater did not succeed on %s: %s" % (tree, boxes))
     return seconds
+
+
+def run_updater_with_digests(build_dir, tree):
+    return run_updater(build_dir, tree, digests=True)
 
 
 def run_xcopy(build_dir, tree):
@@ -207,7 +252,8 @@ def run_cp(build_dir, tree):
     return time.perf_counter() - started
 
 
-TOOLS = [("updater", run_updater), ("xcopy", run_xcopy), ("cp", run_cp)]
+TOOLS = [("updater", run_updater), ("sha256", run_updater_with_digests), ("xcopy", run_xcopy),
+         ("cp", run_cp)]
 
 
 def same_tree(a, b):
@@ -271,6 +317,21 @@ def main():
             failed |= ratio_x > target
         print("%-6s %8.3fs %8.3fs %8.3fs %14.2f %11.2f %12.2f%s" % (
             tree, med["updater"], med["xcopy"], med["cp"], ratio_x, paired, ratio_c, verdict))
+
+    # What the digest list costs: every file hashed as it is copied.
+    print()
+    print("%-6s %9s %14s %14s %11s" % ("tree", "updater", "with sha256", "with/without",
+                                       "per round"))
+    for tree in trees:
+        plain = statistics.median(times[(tree, "updater")])
+        checked = statistics.median(times[(tree, "sha256")])
+        paired = statistics.median(c / u for c, u in zip(times[(tree, "sha256")],
+                                                         times[(tree, "updater")]))
+        ratio = checked / plain
+        failed |= ratio > DIGEST_TARGET
+        print("%-6s %8.3fs %13.3fs %14.2f %11.2f  (target <= %.1f: %s)" % (
+            tree, plain, checked, ratio, paired, DIGEST_TARGET,
+            "met" if ratio <= DIGEST_TARGET else "MISSED"))
 
     if hangs:
         print("(%d run(s) made again after Wine's server hung)" % hangs)

@@ -6,7 +6,7 @@
 
 std::wstring format_finding(const Cfinding& finding)
 {
-    std::wstring text = update_ini_name;
+    std::wstring text = finding.file.empty() ? std::wstring(update_ini_name) : finding.file;
     if (finding.line > 0)
         text += L"(" + std::to_wstring(finding.line) + L")";
     text += finding.severity == Cseverity::error ? L": error: " : L": warning: ";

@@ -16,7 +16,7 @@ inline std::wstring quoted(const std::wstring& text)
 // The command line and the folders it names.
 inline const wchar_t* const usage =
     L"使い方: update-check [フォルダ] [--against インストール先フォルダ]\n"
-    L"  フォルダ (省略時は現在のフォルダ) の update.ini と gamedata を、更新プログラムと同じように読んで調べます。\n"
+    L"  フォルダ (省略時は現在のフォルダ) の update.ini、gamedata.sha256 (あれば) と gamedata を、更新プログラムと同じように読んで調べます。\n"
     L"  --against: そのインストール先で置き換わるファイル、新しく作られるファイル、必要な空き容量を示します。\n"
     L"  終了コード: 0 = 問題なし, 1 = 警告のみ, 2 = エラーあり";
 inline std::wstring unknown_option(const std::wstring& option)
@@ -196,6 +196,36 @@ inline std::wstring path_too_long(const std::wstring& path, std::size_t length)
            path + L")。通常のインストール先では 260 文字を超えます。";
 }
 
+// gamedata.sha256: errors stop the update as the updater checks the list; warnings
+// are lines that check nothing.
+inline const wchar_t* const digest_list_unreadable =
+    L"gamedata.sha256 を読み込めません (更新プログラムはアップデートを中止します)。";
+inline const wchar_t* const digest_line_malformed =
+    L"sha256sum の形式 (16 進数 64 桁、空白、空白か *、gamedata からのパス) ではないため、"
+    L"更新プログラムはアップデートを中止します。";
+inline std::wstring digest_differs(const std::wstring& source_path, const std::wstring& actual)
+{
+    return source_path + L" の SHA-256 がこの行と一致しません (ファイルの値は " + actual +
+           L")。更新プログラムは壊れたデータとしてアップデートを中止します。";
+}
+inline std::wstring digest_not_listed(const std::wstring& source_path)
+{
+    return source_path +
+           L" はコピーされますが gamedata.sha256 に記載されていないため、更新プログラムはアップデートを中止します。";
+}
+inline std::wstring digest_source_unreadable(const std::wstring& source_path)
+{
+    return L"コピー元 " + source_path + L" を読み込めないため、SHA-256 を調べられません。";
+}
+inline std::wstring digest_listed_not_copied(const std::wstring& source_path)
+{
+    return source_path + L" はどの #COPY_FILE にも含まれないため、この行は照合に使われません。";
+}
+inline std::wstring digest_listed_missing(const std::wstring& source_path)
+{
+    return source_path + L" というファイルはないため、この行は照合に使われません。";
+}
+
 // The summary.
 inline const wchar_t* const title_label = L"ゲーム名: ";
 inline const wchar_t* const registry_label = L"レジストリ: ";
@@ -221,6 +251,19 @@ inline const wchar_t* const megabytes_unit = L" MB";
 inline const wchar_t* const room_short = L"空き容量が足りません。";
 inline const wchar_t* const room_unknown = L"空き容量を調べられませんでした。";
 inline const wchar_t* const blocked_label = L"  書き込めません: ";
+inline const wchar_t* const digests_label = L"照合: ";
+inline const wchar_t* const digests_absent = L"gamedata.sha256 がないため、ファイルは照合されません。";
+inline const wchar_t* const digests_unreadable = L"gamedata.sha256 を読み込めないため、照合できません。";
+inline std::wstring digests_all_match(std::size_t files)
+{
+    return L"コピーする " + std::to_wstring(files) + L" ファイルすべてが gamedata.sha256 と一致しました。";
+}
+inline std::wstring digests_some_match(std::size_t files, std::size_t matching)
+{
+    return L"コピーする " + std::to_wstring(files) + L" ファイルのうち、gamedata.sha256 と一致したのは " +
+           std::to_wstring(matching) + L" ファイルです。";
+}
+inline const wchar_t* const digests_bad_lines = L"読み取れない行があるため、照合は失敗します。";
 inline std::wstring counts(std::size_t errors, std::size_t warnings)
 {
     return L"エラー " + std::to_wstring(errors) + L" 件, 警告 " + std::to_wstring(warnings) +

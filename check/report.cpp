@@ -50,6 +50,7 @@ void add_summary(const Cfolder_check& check, std::wstring& text)
         bytes += entry.bytes;
     }
     text += check_msg::total_label + files_and_bytes(files, bytes) + L"\n";
+    text += check_msg::digests_label + digest_summary_text(check.digests) + L"\n";
 }
 
 void add_installation(const Cinstallation_check& installation, std::wstring& text)

@@ -289,6 +289,12 @@ Cfolder_check check_update_folder()
         add(findings, 0, Cseverity::error, check_msg::source_folder_missing);
     else
         checker.find_not_copied(findings);
+
+    // Then the digest list, after what concerns update.ini.
+    std::vector<std::wstring> copied;
+    for (const Ccopied_file& file : result.files)
+        copied.push_back(file.path);
+    result.digests = check_digest_list(copied, findings);
     return result;
 }
 

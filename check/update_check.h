@@ -1,12 +1,14 @@
 #pragma once
-// The publisher's check of an update folder: update.ini and gamedata read exactly
-// as the updater reads them (the same text loading, reader, checks and listing),
-// with everything the updater would refuse or silently do otherwise than meant.
+// The publisher's check of an update folder: update.ini, gamedata and
+// gamedata.sha256 read exactly as the updater reads them (the same text loading,
+// readers, checks and listing), with everything the updater would refuse or
+// silently do otherwise than meant.
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "check/digest_lint.h"
 #include "check/finding.h"
 #include "check/ini_lint.h"
 
@@ -32,6 +34,7 @@ struct Cfolder_check {
     Cfindings findings;
     std::vector<Centry_report> entries;
     std::vector<Ccopied_file> files;  // every entry's files, in the order of the copy
+    Cdigest_summary digests;          // gamedata.sha256 against those files
 };
 
 // Checks the update folder that is the current directory, as the updater works in

@@ -6,6 +6,7 @@
 #include "session/messages.h"
 #include "session/notices.h"
 #include "session/update_info.h"
+#include "config/digest_list.h"
 
 std::wstring format_wide(const wchar_t* pattern, ...)
 {
@@ -48,5 +49,23 @@ bool check_copy_sources()
             break;
         }
     }
+    return true;
+}
+
+bool read_update_digests()
+{
+    Cdigest_list list = read_digest_list(digest_list_name);
+    switch (list.status) {
+    case Cdigest_list_status::absent:
+        return true;
+    case Cdigest_list_status::unreadable:
+        return fail_update(msg::digest_list_unreadable);
+    case Cdigest_list_status::read:
+        break;
+    }
+    if (!list.bad_lines.empty())
+        return fail_update(msg::digest_line_unreadable(list.bad_lines.front()));
+    update_info.has_digest_list = true;
+    update_info.listed_digests = std::move(list.digests);
     return true;
 }

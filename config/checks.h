@@ -1,5 +1,6 @@
 #pragma once
-// The checks of what update.ini gave, run before the registry is looked at.
+// The checks of what update.ini gave, and the reading of gamedata.sha256, run before
+// the registry is looked at.
 
 #include <string>
 
@@ -12,6 +13,11 @@ bool check_reg_path_and_title();
 // stays inside it (no "..", no leading separator, no drive or stream ':') and
 // names something that exists there.
 bool check_copy_sources();
+
+// A step of the update: reads gamedata.sha256 into the update record when it is
+// there. False after telling the user that it cannot be read or which line is not
+// of the form.
+bool read_update_digests();
 
 // printf-style formatting into a buffer of 1024 wide characters; a longer result
 // is cut to its first 1023.

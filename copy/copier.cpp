@@ -94,6 +94,7 @@ bool Ccopier::copy_one_file(const std::wstring& relative_path, std::uint64_t run
         target.exists ? path_folder(dest_path) + L"\\" + target.name_on_disk : dest_path;
     const std::wstring temporary_path = final_path + temporary_suffix;
     text_ = relative_path;
+    digest_check_.start(expected_digests_ ? expected_digests_->find(relative_path) : nullptr);
     if (!write_and_swap(source_path, temporary_path, final_path, dest_path, target, run_total,
                         run_remaining)) {
         DeleteFileW(temporary_path.c_str());
@@ -133,6 +134,7 @@ bool Ccopier::write_and_swap(const std::wstring& source_path, const std::wstring
             return fail(msg::source_read_failed(source_path));
         if (!write_all(dest.handle, block_.data(), got))
             return fail(msg::destination_write_failed(dest_path));
+        digest_check_.add(block_.data(), got);
 
         file_remaining -= got;
         run_remaining -= std::min<std::uint64_t>(got, run_remaining);
@@ -145,6 +147,9 @@ bool Ccopier::write_and_swap(const std::wstring& source_path, const std::wstring
     // Every byte has been handed to the system, so a failed write has shown by now.
     // No flush to the disk itself: a run cut off by power loss is completed by
     // running the update again.
+    // Bytes that are not the listed ones never replace the installed file.
+    if (!digest_check_.matches())
+        return fail(msg::source_damaged(source_path));
     if (!swap_in(dest, temporary_path, final_path))
         return fail(msg::destination_write_failed(dest_path));
     return true;

@@ -5,7 +5,8 @@
 //
 // A file is never written in place: its bytes go to a temporary file beside the
 // target, which then replaces the target in one move. A copy that fails at any
-// point leaves the installed file as it was and no temporary file behind.
+// point leaves the installed file as it was and no temporary file behind; so does a
+// file whose bytes lack the digest that gamedata.sha256 lists for it.
 
 #include <windows.h>
 
@@ -15,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "copy/digest_check.h"
+#include "copy/file_digest.h"
 #include "copy/progress_pacer.h"
 
 namespace ruko {
@@ -55,6 +58,10 @@ public:
     bool copy_one_file(const std::wstring& relative_path, std::uint64_t run_total,
                        std::uint64_t& run_remaining, const Ctarget* target = nullptr);
 
+    // From now on each file's bytes must have the digests `expected` lists for it
+    // before the file is put in place; `expected` must outlive the copies.
+    void check_digests(const Cexpected_digests& expected) { expected_digests_ = &expected; }
+
     // Brings the dialog up to date with the latest state at once, whatever the
     // frame: before a message box, and before the dialog goes away.
     void show_progress_now();
@@ -78,6 +85,8 @@ private:
     void show_position(int bar, int position);
 
     std::vector<char> block_;
+    const Cexpected_digests* expected_digests_ = nullptr;  // null: no file is checked
+    Cdigest_check digest_check_;           // of the file being copied
     std::set<std::wstring> made_folders_;  // destination folders made (or found) this run
     Cprogress_pacer pacer_;
     bool started_ = false;  // the first file's path has been shown

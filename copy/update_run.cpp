@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "copy/copier.h"
+#include "copy/digest_check.h"
 #include "copy/update_plan.h"
 #include "copy/update_process_dialog.h"
 #include "session/messages.h"
@@ -19,6 +20,27 @@ namespace {
 void pump()
 {
     ruko::pump_messages();
+}
+
+// What the update record holds: the list read from gamedata.sha256, or none.
+Cexpected_digests expected_digests_of_update()
+{
+    return update_info.has_digest_list ? Cexpected_digests(update_info.listed_digests)
+                                       : Cexpected_digests();
+}
+
+// After the Yes, before anything is written: every file of the plan is listed.
+// False after telling the user which one is not.
+bool check_plan_listed(const Cexpected_digests& expected, const std::vector<Cplanned_file>& plan)
+{
+    if (!expected.active())
+        return true;
+    for (const Cplanned_file& file : plan) {
+        if (!expected.find(file.relative))
+            return fail_update(
+                msg::source_not_in_digest_list(update_info.source_dir + L"\\" + file.relative));
+    }
+    return true;
 }
 
 }  // namespace
@@ -55,7 +77,9 @@ bool update_process()
         entries.push_back(normalized_entry(entry));
 
     std::vector<Cplanned_file> plan;
-    if (!plan_update(entries, pump, plan) || !check_before_copy(plan, pump))
+    const Cexpected_digests expected = expected_digests_of_update();
+    if (!plan_update(entries, pump, plan) || !check_plan_listed(expected, plan) ||
+        !check_before_copy(plan, pump))
         return false;  // nothing in the installation has changed
 
     std::uint64_t run_total = 0;
@@ -63,6 +87,7 @@ bool update_process()
         run_total += file.size;
     std::uint64_t run_remaining = run_total;
     Ccopier copier;
+    copier.check_digests(expected);
     for (const Cplanned_file& file : plan) {
         if (!copier.copy_one_file(file.relative, run_total, run_remaining, &file.target))
             return false;  // the copier has told the user

@@ -6,6 +6,7 @@
 // removes the dialog. True when every file was copied.
 bool run_update();
 
-// Lists what every entry stands for, checks the installation, adds up the bytes,
-// then copies file by file, stopping at the first file that fails.
+// Lists what every entry stands for, checks that gamedata.sha256 (when given) lists
+// every file, checks the installation, adds up the bytes, then copies file by file,
+// each checked against its digest, stopping at the first file that fails.
 bool update_process();

@@ -25,7 +25,8 @@ def ini(*lines):
     return ("\r\n".join(lines) + "\r\n").encode("cp932")
 
 
-# Each case: update.ini as bytes, the gamedata tree, the exit code and the output.
+# Each case: update.ini as bytes, the gamedata tree, files beside them ("beside"), the
+# exit code and the output.
 CASES = {
     "clean": {
         "ini": ini('// ベロック物語 1.01',
@@ -43,6 +44,7 @@ CASES = {
   data.arc: 1 ファイル, 5 バイト
   scenario\\: 2 ファイル, 5 バイト
 合計: 3 ファイル, 10 バイト
+照合: gamedata.sha256 がないため、ファイルは照合されません。
 
 エラー 0 件, 警告 0 件
 """,
@@ -70,8 +72,44 @@ update.ini: warning: gamedata\\unused.txt はどの #COPY_FILE にも含まれ�
   movieop.mpg: 1 ファイル, 1 バイト
   movieop.mpg: 1 ファイル, 1 バイト
 合計: 2 ファイル, 2 バイト
+照合: gamedata.sha256 がないため、ファイルは照合されません。
 
 エラー 0 件, 警告 6 件
+""",
+    },
+    "digests": {
+        "ini": ini('#REG_PATH = "Maker\\\\Game"',
+                   '#GAME_TITLE = "ベロック物語"',
+                   '#COPY_FILE = "data.arc"',
+                   '#COPY_FILE = "scenario"'),
+        "gamedata": {"data.arc": "12345", "scenario/a.scn": "ab", "scenario/bg/t.png": "abc",
+                     "old.arc": "old"},
+        # Saved on Windows: CR LF; a digest that differs, a path cut short, a file that no
+        # entry copies, a line of another form; scenario/bg/t.png is not listed.
+        "beside": {"gamedata.sha256": (
+            "3e0d57ca8405edd51e2dada033a36f503d956954853a816931bef54a0651d98f *data.arc\r\n"
+            "fb8e20fc2e4c3f248c60c39bd652f3c1347298bb977b8b4d5903b85055620603  scenario/a.scn\r\n"
+            "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad  scenario/bg/t.p\r\n"
+            "cba06b5736faf67e54b07b561eae94395e774c517a7d910a54369e1263ccfbd4  old.arc\r\n"
+            "0123  short.dat\r\n")},
+        "exit_code": 2,
+        "output": """\
+update.ini: warning: gamedata\\old.arc はどの #COPY_FILE にも含まれないため、コピーされません。
+gamedata.sha256(1): error: gamedata\\data.arc の SHA-256 がこの行と一致しません (ファイルの値は 5994471abb01112afcc18159f6cc74b4f511b99806da59b3caf5a9c173cacfc5)。更新プログラムは壊れたデータとしてアップデートを中止します。
+gamedata.sha256(3): warning: gamedata\\scenario\\bg\\t.p というファイルはないため、この行は照合に使われません。
+gamedata.sha256(4): warning: gamedata\\old.arc はどの #COPY_FILE にも含まれないため、この行は照合に使われません。
+gamedata.sha256(5): error: sha256sum の形式 (16 進数 64 桁、空白、空白か *、gamedata からのパス) ではないため、更新プログラムはアップデートを中止します。
+gamedata.sha256: error: gamedata\\scenario\\bg\\t.png はコピーされますが gamedata.sha256 に記載されていないため、更新プログラムはアップデートを中止します。
+
+ゲーム名: ベロック物語
+レジストリ: HKEY_LOCAL_MACHINE\\Software\\Maker\\Game
+コピーする項目:
+  data.arc: 1 ファイル, 5 バイト
+  scenario\\: 2 ファイル, 5 バイト
+合計: 3 ファイル, 10 バイト
+照合: コピーする 3 ファイルのうち、gamedata.sha256 と一致したのは 1 ファイルです。読み取れない行があるため、照合は失敗します。
+
+エラー 3 件, 警告 3 件
 """,
     },
     "errors": {
@@ -97,6 +135,7 @@ update.ini: warning: gamedata\\a.dat はどの #COPY_FILE にも含まれない�
   "": (エラーのため調べていません)
   missing.dat: (エラーのため調べていません)
 合計: 0 ファイル, 0 バイト
+照合: gamedata.sha256 がないため、ファイルは照合されません。
 
 エラー 4 件, 警告 2 件
 """,
@@ -172,6 +211,7 @@ def run_case(name, build_dir, out_root):
         if "ini_size" in case:
             f.truncate(case["ini_size"])
     e2e.make_tree(os.path.join(folder, "gamedata"), case["gamedata"], folder)
+    e2e.make_tree(folder, case.get("beside", {}), folder)
     if case.get("in_folder"):
         code, output, errors = run_check(build_dir, [], folder, out_dir)
     else:

@@ -35,6 +35,22 @@ inline std::wstring source_file_missing(const std::wstring& source_path)
     return L"コピー元のファイル " + source_path + L" が見つかりません。";
 }
 
+// gamedata.sha256, the digests of the update data, when it is given.
+inline const wchar_t* const digest_list_unreadable = L"gamedata.sha256 を読み込めませんでした。";
+inline std::wstring digest_line_unreadable(int line)
+{
+    return L"gamedata.sha256 の " + std::to_wstring(line) + L" 行目を読み取れません。";
+}
+inline std::wstring source_not_in_digest_list(const std::wstring& source_path)
+{
+    return L"コピー元のファイル " + source_path + L" は gamedata.sha256 に記載されていません。";
+}
+inline std::wstring source_damaged(const std::wstring& source_path)
+{
+    return L"コピー元のファイル " + source_path +
+           L" が壊れています。\nアップデートのデータをもう一度入手してください。";
+}
+
 // The installation record in the registry.
 inline std::wstring registry_key_missing(const std::wstring& game_title)
 {

@@ -4,6 +4,16 @@
 #include <string>
 #include <vector>
 
+#include "util/sha256.h"
+
+// One line of gamedata.sha256: a file of the update data and the digest its bytes
+// must have.
+struct Clisted_digest {
+    std::wstring path;  // relative to gamedata, as written: '/' or '\' between folders
+    Csha256_digest digest{};
+    int line = 0;  // counted from 1
+};
+
 struct Cupdate_info {
     std::wstring reg_path;                 // #REG_PATH: key below Software\ (HKLM)
     std::wstring game_title;               // #GAME_TITLE: caption of every message box
@@ -13,6 +23,8 @@ struct Cupdate_info {
     std::wstring dat_setup;                // registry value dat_setup ("full")
     std::wstring source_dir;               // "gamedata", relative to the updater's folder
     std::wstring dest_dir;                 // where the update is copied: exe_dir
+    bool has_digest_list = false;          // gamedata.sha256 lies beside update.ini
+    std::vector<Clisted_digest> listed_digests;  // its lines, in file order
 };
 
 extern Cupdate_info update_info;

@@ -27,6 +27,19 @@ bool is_lead_byte(unsigned code_page, unsigned char byte)
     return IsDBCSLeadByteEx(code_page, byte) != FALSE;
 }
 
+bool utf8_to_wide(const char* bytes, int count, std::wstring& wide)
+{
+    wide.clear();
+    if (count <= 0)
+        return true;
+    const int needed = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes, count, nullptr, 0);
+    if (needed <= 0)
+        return false;
+    wide.assign(static_cast<std::size_t>(needed), L'\0');
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes, count, &wide[0], needed);
+    return true;
+}
+
 std::string wide_to_ansi(const std::wstring& text)
 {
     if (text.empty())

@@ -13,6 +13,9 @@ constexpr unsigned int update_ini_code_page = 932;
 // Code page 932 to wide; the conversion ends at the first zero byte.
 std::wstring ansi_to_wide(const char* bytes, int count);
 
+// UTF-8 to wide, every byte (zero bytes too); false for bytes that are not UTF-8.
+bool utf8_to_wide(const char* bytes, int count, std::wstring& wide);
+
 // Wide to code page 932; the conversion ends at the first zero character.
 std::string wide_to_ansi(const std::wstring& text);
 

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <new>
 #include <string>
 #include <vector>
 
 #include "session/messages.h"
 #include "app/sequence.h"
+#include "config/checks.h"
+#include "install/registry.h"
 #include "session/notices.h"
 #include "session/update_info.h"
 #include "support/recording_boxes.h"
@@ -85,8 +88,22 @@ TEST_F(Sequence, the_real_steps_begin_with_the_reset_and_the_reader)
     EXPECT_EQ(steps[0], &reset_update_info);
 }
 
-TEST_F(Sequence, reset_clears_only_what_update_ini_fills)
+// The digest list is read with update.ini's checks: a damaged list stops the update
+// before the registry is read.
+TEST_F(Sequence, the_digest_list_is_read_after_the_copy_sources_and_before_the_registry)
 {
+    const std::vector<Cupdate_step>& steps = update_steps();
+    const auto at = [&](Cupdate_step wanted) {
+        return std::find(steps.begin(), steps.end(), wanted) - steps.begin();
+    };
+    EXPECT_EQ(at(&read_update_digests), at(&check_copy_sources) + 1);
+    EXPECT_EQ(at(&read_install_record), at(&read_update_digests) + 1);
+}
+
+TEST_F(Sequence, reset_clears_only_what_update_ini_and_its_digest_list_fill)
+{
+    update_info.has_digest_list = true;
+    update_info.listed_digests = {Clisted_digest{L"a.dat", {}, 1}};
     update_info.reg_path = L"Maker\\Game";
     update_info.game_title = L"Game";
     update_info.copy_files = {L"a.dat"};
@@ -96,6 +113,8 @@ TEST_F(Sequence, reset_clears_only_what_update_ini_fills)
     EXPECT_TRUE(update_info.reg_path.empty());
     EXPECT_TRUE(update_info.game_title.empty());
     EXPECT_TRUE(update_info.copy_files.empty());
+    EXPECT_FALSE(update_info.has_digest_list);
+    EXPECT_TRUE(update_info.listed_digests.empty());
     EXPECT_EQ(update_info.exe_dir, L"C:\\Game");
     EXPECT_EQ(update_info.source_dir, L"gamedata");
 }

@@ -171,6 +171,7 @@ TEST(Report, summary_and_installation)
               L"  scenario\\: 2 ファイル, 30 バイト\n"
               L"  \"\": (エラーのため調べていません)\n"
               L"合計: 3 ファイル, 1,234,597 バイト\n"
+              L"照合: gamedata.sha256 がないため、ファイルは照合されません。\n"
               L"\n"
               L"インストール先: C:\\Game\n"
               L"  置き換え: data.arc\n"
