@@ -134,12 +134,13 @@ TEST(Make_update, report_names_each_finding_then_the_counts)
 }
 
 // update-check's findings of what was written come after make-update's own, with
-// OUT before each: a folder name below the top level that the ANSI code page cannot
-// hold may be copied, but the player's system cannot make the folder.
+// OUT before each: a relative path over 200 characters may be copied, but is near
+// what the player's system can hold.
 TEST(Make_update, update_checks_findings_of_out_are_part_of_the_report)
 {
     Cworld world;
-    write_file(world.folder / L"new\\data\\\ud55c\\x.txt", "x");  // a Korean letter
+    write_file(world.folder / (L"new\\data\\" + std::wstring(120, L'd') + L"\\" +
+                               std::wstring(80, L'f')), "x");
     const Cmake_update_run run = make_update(world.options);
     const std::wstring report = report_of(run, world.options);
     ASSERT_EQ(run.check.findings.size(), 1u) << report;
