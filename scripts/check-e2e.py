@@ -161,6 +161,7 @@ update.ini: warning: gamedata\\forgotten.dat はどの #COPY_FILE にも含ま�
   a.dat: 1 ファイル, 1 バイト
   tree: (エラーのため調べていません)
 合計: 1 ファイル, 1 バイト
+照合: gamedata.sha256 がないため、ファイルは照合されません。
 
 エラー 1 件, 警告 2 件
 """,
