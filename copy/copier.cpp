@@ -15,8 +15,6 @@
 #include "util/file.h"
 #include "util/path.h"
 
-const wchar_t* const temporary_suffix = L".update~";
-
 namespace {
 
 // Creates the staged file (or truncates one written for the same target earlier in
@@ -147,7 +145,13 @@ bool Ccopier::write_blocks(const std::wstring& source_path, const std::wstring& 
         // The dialog lives only through this call: painting, moving, closing.
         ruko::pump_messages();
     }
-    return file_written(dest, dest_path);
+    if (!file_written(dest, dest_path))
+        return false;
+    // A flush to the disk takes a while: what came meanwhile (the dialog closed) is
+    // handled before the next file is shown.
+    if (size > 0 && flush_each_file_)
+        ruko::pump_messages();
+    return true;
 }
 
 bool Ccopier::file_written(Chandle_file& staged, const std::wstring& dest_path)

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "copy/progress_pacer.h"
+#include "copy/staging.h"
 #include "util/file.h"
 
 namespace ruko {
@@ -31,10 +32,6 @@ struct Ctarget {
     // cut off (name on disk; empty when there is none): removed when the run ends.
     std::wstring stale_temporary;
 };
-
-// The suffix of the temporary file that earlier versions wrote beside a target
-// ("data.arc.update~" beside "data.arc").
-extern const wchar_t* const temporary_suffix;
 
 // The attributes a new file is created with: the replaced file's hidden, system
 // and archive attributes, so that the swap keeps them (the system also refuses to

@@ -4,9 +4,10 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 
 #include "copy/folder_listing.h"
-#include "copy/run_record.h"
+#include "util/path.h"
 
 namespace {
 
@@ -19,6 +20,25 @@ std::uint64_t round_up_to_cluster(std::uint64_t bytes, std::uint64_t cluster)
     if (cluster <= 1)
         return bytes;
     return (bytes + cluster - 1) / cluster * cluster;
+}
+
+std::uint64_t run_record_bytes(const std::vector<std::wstring>& paths)
+{
+    if (paths.empty())
+        return 0;  // a run without files writes no record
+    // The header and "done", a line for each path, and one for each folder above a
+    // path (every folder counted once: the record names each folder it makes once).
+    std::uint64_t characters = 64;
+    std::set<std::wstring> folders;
+    for (const std::wstring& path : paths) {
+        characters += path.size() + 24;
+        for (std::wstring::size_type end = path.find(L'\\'); end != std::wstring::npos;
+             end = path.find(L'\\', end + 1)) {
+            if (folders.insert(lower_ascii_copy(path.substr(0, end))).second)
+                characters += end + 8;
+        }
+    }
+    return characters * sizeof(wchar_t);
 }
 
 std::uint64_t room_needed(const std::vector<Croom_file>& files, std::uint64_t cluster)

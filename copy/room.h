@@ -16,6 +16,11 @@ struct Croom_file {
     std::uint64_t old_size = 0;  // its size there       until the end: no room freed)
 };
 
+// The size the record of a run writing these files takes at most (each named by
+// its path below the installation folder, or by a longer one; the record's lines
+// are run_record.h's): a run without files writes none.
+std::uint64_t run_record_bytes(const std::vector<std::wstring>& paths);
+
 // Rounds up to whole clusters (a cluster size of 0 counts as 1 byte).
 std::uint64_t round_up_to_cluster(std::uint64_t bytes, std::uint64_t cluster);
 

@@ -2,10 +2,7 @@
 
 #include <windows.h>
 
-#include <set>
-
 #include "util/file.h"
-#include "util/path.h"
 
 const wchar_t* const run_record_name = L"update~record.txt";
 
@@ -160,25 +157,6 @@ Crecord_read read_run_record(const std::wstring& path, Crun_record& record)
         }
     }
     return Crecord_read::read;
-}
-
-std::uint64_t run_record_bytes(const std::vector<std::wstring>& paths)
-{
-    if (paths.empty())
-        return 0;  // a run without files writes no record
-    // The header and "done", a line for each path, and one for each folder above a
-    // path (every folder counted once: the record names each folder it makes once).
-    std::uint64_t characters = 64;
-    std::set<std::wstring> folders;
-    for (const std::wstring& path : paths) {
-        characters += path.size() + 24;
-        for (std::wstring::size_type end = path.find(L'\\'); end != std::wstring::npos;
-             end = path.find(L'\\', end + 1)) {
-            if (folders.insert(lower_ascii_copy(path.substr(0, end))).second)
-                characters += end + 8;
-        }
-    }
-    return characters * sizeof(wchar_t);
 }
 
 Ccut_off_seam replace_cut_off_seam(Ccut_off_seam seam)

@@ -13,9 +13,9 @@
 //     replace<TAB>3<TAB>data.arc     staged file 3 replaces data.arc
 //     add<TAB>4<TAB>data\new\x.dat   staged file 4 is a file the installation lacks
 //     done
+// The room check counts the record's size (room.h).
 
 #include <cstddef>
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -48,10 +48,6 @@ enum class Crecord_read {
     unreadable  // it cannot be opened or read, or is not a record of this program
 };
 Crecord_read read_run_record(const std::wstring& path, Crun_record& record);
-
-// The size the record of these files takes at most (each named by its path below
-// the installation folder, or by a longer one): the room check counts it.
-std::uint64_t run_record_bytes(const std::vector<std::wstring>& paths);
 
 // The seam through which tests cut a run off between two of its steps, the way a
 // power loss would: at each step the run asks the seam, and when it answers true

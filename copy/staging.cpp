@@ -3,6 +3,7 @@
 #include <windows.h>
 
 const wchar_t* const staging_folder_name = L"update~";
+const wchar_t* const temporary_suffix = L".update~";
 
 namespace {
 

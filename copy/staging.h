@@ -12,6 +12,10 @@
 
 extern const wchar_t* const staging_folder_name;  // "update~"
 
+// The suffix of the temporary file that earlier versions wrote beside a target
+// ("data.arc.update~" beside "data.arc"); a run removes one it finds.
+extern const wchar_t* const temporary_suffix;
+
 std::wstring staging_folder(const std::wstring& dest_dir);
 std::wstring staged_new_path(const std::wstring& dest_dir, std::size_t index);
 std::wstring staged_old_path(const std::wstring& dest_dir, std::size_t index);

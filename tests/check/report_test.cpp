@@ -9,7 +9,6 @@
 #include "check/report.h"
 #include "check/update_check.h"
 #include "copy/room.h"
-#include "copy/run_record.h"
 #include "support/temp_folder.h"
 
 namespace {

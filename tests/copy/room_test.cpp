@@ -7,8 +7,6 @@
 
 #include <vector>
 
-#include "copy/run_record.h"
-
 namespace {
 
 struct Croom_case {
