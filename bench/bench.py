@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """The copy benchmark: the updater against Wine's xcopy and a native cp -r.
 
-Three trees are made once in /dev/shm/updater-bench (memory, so that the disk does
-not decide) and reached from the Wine prefix through the link drive_c/bench:
+Three trees are made once in /dev/shm/updater-<prefix name> (memory, so that the
+disk does not decide) and reached from the Wine prefix through the link drive_c/bench:
 
   large    4 files of 200 MB
   small    5,000 files of 4 KB in 20 folders, each with a subfolder
@@ -30,7 +30,9 @@ import subprocess
 import sys
 import time
 
-SHM = "/dev/shm/updater-bench"
+# One folder per prefix, so that benches in prefixes of their own do not meet.
+SHM = os.path.join("/dev/shm", "updater-" + os.path.basename(
+    os.environ.get("WINEPREFIX", "wine-bench").rstrip("/")))
 TREES = ["large", "small", "mixed"]
 TARGETS = {"small": 1.4, "mixed": 1.2, "large": 1.5}  # updater / xcopy
 ENTRIES = 3000
@@ -226,12 +228,12 @@ def main():
     parser.add_argument("--into", choices=["existing", "empty"], default="existing",
                         help="what the destination holds before each copy (existing)")
     parser.add_argument("--exe", help="time this updater.exe instead of the build's")
-    parser.add_argument("--software-key", default=SOFTWARE_KEY,
+    parser.add_argument("--software-key", default=None,
                         help="where the exe reads HKLM\\Software (a 32-bit prefix has no "
-                             "Wow6432Node)")
+                             "Wow6432Node; the default is a 32-bit exe's in a 64-bit prefix)")
     args = parser.parse_args()
     global INTO_EXISTING, SOFTWARE_KEY
-    SOFTWARE_KEY = args.software_key
+    SOFTWARE_KEY = args.software_key or SOFTWARE_KEY
     INTO_EXISTING = args.into == "existing"
     build_dir = os.path.abspath(args.build_dir)
     trees = args.trees.split(",")

@@ -19,6 +19,21 @@ bool is_held_or_refused(DWORD error)
            error == ERROR_ACCESS_DENIED;
 }
 
+// What a target is after the check's wait for a program that holds it (about a
+// second): let go, still held, or refused for another reason.
+Cmove_outcome after_waiting(const std::wstring& target)
+{
+    switch (check_writable(target)) {
+    case Cwrite_check::writable:
+        return Cmove_outcome::moved;
+    case Cwrite_check::in_use:
+        return Cmove_outcome::in_use;
+    case Cwrite_check::refused:
+        break;
+    }
+    return Cmove_outcome::refused;
+}
+
 // Whether another program holds the target so that it cannot be replaced: opened
 // for deletion with every sharing, as the rename over it will. Asked before the
 // link is made, since a link to a held file cannot be removed until it is let go.
@@ -29,15 +44,7 @@ Cmove_outcome free_to_replace(const std::wstring& target)
                                    FILE_ATTRIBUTE_NORMAL, nullptr));
     if (probe.is_open() || !is_held_or_refused(GetLastError()))
         return Cmove_outcome::moved;  // free, or the rename tells what is wrong
-    switch (check_writable(target)) {
-    case Cwrite_check::writable:
-        return Cmove_outcome::moved;
-    case Cwrite_check::in_use:
-        return Cmove_outcome::in_use;
-    case Cwrite_check::refused:
-        break;
-    }
-    return Cmove_outcome::refused;
+    return after_waiting(target);
 }
 
 // Keeps the old file in the staging folder and puts the new one over it. A hard
@@ -106,16 +113,11 @@ Cmove_outcome move_waiting(const std::wstring& from, const std::wstring& to, boo
         return Cmove_outcome::refused;
     // The same wait as the check before the copy; a program that let go meanwhile
     // leaves the way free for one more try.
-    switch (check_writable(to)) {
-    case Cwrite_check::writable:
-        return MoveFileExW(from.c_str(), to.c_str(), flags) ? Cmove_outcome::moved
-                                                            : Cmove_outcome::refused;
-    case Cwrite_check::in_use:
-        return Cmove_outcome::in_use;
-    case Cwrite_check::refused:
-        break;
-    }
-    return Cmove_outcome::refused;
+    const Cmove_outcome waited = after_waiting(to);
+    if (waited != Cmove_outcome::moved)
+        return waited;
+    return MoveFileExW(from.c_str(), to.c_str(), flags) ? Cmove_outcome::moved
+                                                        : Cmove_outcome::refused;
 }
 
 bool put_files_in_place(const std::wstring& dest_dir, const Crun_record& record,

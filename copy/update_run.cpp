@@ -129,10 +129,13 @@ bool install_staged_files(Ccopier& copier, const std::vector<Cplanned_file>& pla
     std::wstring warning;
     std::size_t placed = 0;
     if (!put_files_in_place(dest_dir, record, warning, placed)) {
-        // Only what was put in place is put back: a target that another program
-        // holds may not even be told apart from the link kept of it.
+        // Only what was touched is put back: the files put in place, and the one
+        // refused if it replaces an old file (which may have been renamed away). A
+        // file to add that was refused may be another program's, made meanwhile.
         Crun_record undone = record;
-        undone.files.resize(placed);
+        undone.files.resize(placed < record.files.size() && record.files[placed].replaces
+                                ? placed + 1
+                                : placed);
         carry_out_run_record(dest_dir, undone);
         return copier.fail(warning);
     }

@@ -25,34 +25,8 @@ namespace {
 using copy_test::Cdialog_recorder;
 using copy_test::pattern_bytes;
 
-// Every file and folder below a folder: relative path to contents ("<folder>" for
-// a folder).
-using Csnapshot = std::map<std::wstring, std::string>;
-
-Csnapshot snapshot(const std::wstring& root, const std::wstring& relative = std::wstring())
-{
-    Csnapshot found;
-    WIN32_FIND_DATAW item;
-    const std::wstring folder = relative.empty() ? root : root + L"\\" + relative;
-    const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &item);
-    if (search == INVALID_HANDLE_VALUE)
-        return found;
-    do {
-        const std::wstring name = item.cFileName;
-        if (name == L"." || name == L"..")
-            continue;
-        const std::wstring path = relative.empty() ? name : relative + L"\\" + name;
-        if (item.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            found[path] = "<folder>";
-            for (const auto& below : snapshot(root, path))
-                found.insert(below);
-        } else {
-            found[path] = read_file(root + L"\\" + path);
-        }
-    } while (FindNextFileW(search, &item));
-    FindClose(search);
-    return found;
-}
+using copy_test::Csnapshot;
+using copy_test::snapshot;
 
 // The seam: counts the steps of a run and cuts it off at the one asked for.
 int steps_passed = 0;
