@@ -5,6 +5,7 @@
 #include "session/update_info.h"
 #include "config/checks.h"
 #include "config/update_ini.h"
+#include "copy/mend.h"
 #include "copy/update_run.h"
 #include "install/destination.h"
 #include "install/registry.h"
@@ -19,6 +20,7 @@ const std::vector<Cupdate_step>& update_steps()
         read_update_digests,
         read_install_record,
         check_destination,
+        mend_cut_off_run,
         confirm_update,
         run_update,
     };

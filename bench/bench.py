@@ -123,6 +123,9 @@ def with_digest_list(tree, present):
         os.remove(listed)
 
 
+SOFTWARE_KEY = "HKEY_LOCAL_MACHINE\\Software\\Wow6432Node"  # a 32-bit exe in a 64-bit prefix
+
+
 def prepare_world(build_dir, exe=None):
     os.makedirs(SHM, exist_ok=True)
     link = drive_c("bench")
@@ -147,7 +150,7 @@ def prepare_world(build_dir, exe=None):
         with open(os.path.join(updater_folder(tree), "update.ini"), "wb") as f:
             f.write(("#REG_PATH = \"UpdaterBench\\\\%s\"\r\n#GAME_TITLE = \"Bench\"\r\n" % tree +
                      "".join("#COPY_FILE = \"%s\"\r\n" % e for e in entries)).encode("ascii"))
-        key = "HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\UpdaterBench\\" + tree
+        key = SOFTWARE_KEY + "\\UpdaterBench\\" + tree
         game = win("game-" + tree).replace("\\", "\\\\")
         lines += ["[%s]" % key, '"exe_dir"="%s"' % game, '"dat_dir"="%s"' % game,
                   '"dat_setup"="full"', ""]
@@ -269,8 +272,12 @@ def main():
     parser.add_argument("--into", choices=["existing", "empty"], default="existing",
                         help="what the destination holds before each copy (existing)")
     parser.add_argument("--exe", help="time this updater.exe instead of the build's")
+    parser.add_argument("--software-key", default=None,
+                        help="where the exe reads HKLM\\Software (a 32-bit prefix has no "
+                             "Wow6432Node; the default is a 32-bit exe's in a 64-bit prefix)")
     args = parser.parse_args()
-    global INTO_EXISTING
+    global INTO_EXISTING, SOFTWARE_KEY
+    SOFTWARE_KEY = args.software_key or SOFTWARE_KEY
     INTO_EXISTING = args.into == "existing"
     build_dir = os.path.abspath(args.build_dir)
     trees = args.trees.split(",")

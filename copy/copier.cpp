@@ -5,7 +5,9 @@
 #include <cstring>
 
 #include "copy/folder_listing.h"
+#include "copy/update_plan.h"
 #include "copy/update_process_dialog.h"
+#include "copy/update_run.h"
 #include "session/messages.h"
 #include "session/notices.h"
 #include "session/update_info.h"
@@ -13,51 +15,14 @@
 #include "util/file.h"
 #include "util/path.h"
 
-const wchar_t* const temporary_suffix = L".update~";
-
 namespace {
 
-// Creates (or truncates a stale one left by a run that was cut off) the temporary
-// file. A stale one the system will not truncate (hidden, system or read-only from
-// an earlier target) is removed and the file made anew.
-HANDLE open_temporary(const std::wstring& path, const Ctarget& target)
+// Creates the staged file (or truncates one written for the same target earlier in
+// the run).
+HANDLE open_staged(const std::wstring& path, const Ctarget& target)
 {
-    const DWORD attributes = temporary_file_attributes(target);
-    // DELETE access: the finished file is renamed over its target through this handle.
-    const DWORD access = GENERIC_WRITE | DELETE;
-    HANDLE file = CreateFileW(path.c_str(), access, 0, nullptr, CREATE_ALWAYS, attributes, nullptr);
-    if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED) {
-        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(path.c_str());
-        file = CreateFileW(path.c_str(), access, 0, nullptr, CREATE_ALWAYS, attributes, nullptr);
-    }
-    return file;
-}
-
-// Moves the written temporary file over the target and closes it. The move goes
-// through the open handle, which spares the system opening the file again by name
-// (a third of the cost of a small file under Wine); where the file system cannot
-// rename an open file, the file is closed and moved by name.
-bool swap_in(Chandle_file& temporary, const std::wstring& temporary_path,
-             const std::wstring& final_path)
-{
-    std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + final_path.size() * sizeof(wchar_t));
-    FILE_RENAME_INFO* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-    rename->ReplaceIfExists = TRUE;
-    rename->RootDirectory = nullptr;
-    rename->FileNameLength = static_cast<DWORD>(final_path.size() * sizeof(wchar_t));
-    std::memcpy(rename->FileName, final_path.c_str(), rename->FileNameLength);
-    if (SetFileInformationByHandle(temporary.handle, FileRenameInfo, rename,
-                                   static_cast<DWORD>(buffer.size())))
-        return temporary.close();
-    const DWORD error = GetLastError();
-    if (error != ERROR_INVALID_PARAMETER && error != ERROR_NOT_SUPPORTED &&
-        error != ERROR_INVALID_FUNCTION)
-        return false;  // refused: the target is held or read-only
-    if (!temporary.close())
-        return false;
-    return MoveFileExW(temporary_path.c_str(), final_path.c_str(), MOVEFILE_REPLACE_EXISTING) !=
-           FALSE;
+    return CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                       temporary_file_attributes(target), nullptr);
 }
 
 // Writes all of `count` bytes; a full volume may first accept fewer bytes than asked
@@ -67,6 +32,29 @@ bool write_all(HANDLE file, const char* bytes, std::size_t count)
     DWORD written = 0;
     return WriteFile(file, bytes, static_cast<DWORD>(count), &written, nullptr) &&
            written == count;
+}
+
+// Flushes every file of the volume that holds `folder` to the disk in one call.
+// Only an elevated program may open a volume for writing; where the system (or
+// Wine) does not flush a volume, each file is flushed on its own instead.
+bool flush_volume(const std::wstring& folder)
+{
+    wchar_t root[MAX_PATH + 1] = {};
+    if (!GetVolumePathNameW(folder.c_str(), root, MAX_PATH) || root[0] == L'\\' || !root[0] ||
+        root[1] != L':')
+        return false;
+    const std::wstring volume = std::wstring(L"\\\\.\\") + root[0] + L":";
+    Chandle_file handle(CreateFileW(volume.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                    0, nullptr));
+    return handle.is_open() && FlushFileBuffers(handle.handle);
+}
+
+bool flush_file(const std::wstring& path)
+{
+    Chandle_file file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file.is_open() && FlushFileBuffers(file.handle) && file.close();
 }
 
 }  // namespace
@@ -83,39 +71,54 @@ Ccopier::Ccopier() : block_(block_size, '\0') {}
 bool Ccopier::copy_one_file(const std::wstring& relative_path, std::uint64_t run_total,
                             std::uint64_t& run_remaining, const Ctarget* given)
 {
+    const std::wstring dest_path = update_info.dest_dir + L"\\" + relative_path;
+    const Cplanned_file file = {relative_path, 0, given ? *given : look_up_target(dest_path)};
+    return install_files(*this, {file}, run_total, run_remaining);
+}
+
+void Ccopier::begin_writing(const std::wstring& dest_dir)
+{
+    dest_dir_ = dest_dir;
+    // A volume that flushes now will flush at the end of the phase too.
+    flush_each_file_ = !flush_volume(dest_dir);
+}
+
+bool Ccopier::write_new_file(const std::wstring& relative_path, const std::wstring& staged_path,
+                             const Ctarget& target, std::uint64_t run_total,
+                             std::uint64_t& run_remaining)
+{
     const std::wstring source_path = update_info.source_dir + L"\\" + relative_path;
     const std::wstring dest_path = update_info.dest_dir + L"\\" + relative_path;
-    const Ctarget target = given ? *given : look_up_target(dest_path);
     if (target.exists && (target.attributes & FILE_ATTRIBUTE_DIRECTORY))
         return fail(msg::destination_open_failed(dest_path));
-
-    // The replaced file keeps the name it has on disk, letter case and all.
-    const std::wstring final_path =
-        target.exists ? path_folder(dest_path) + L"\\" + target.name_on_disk : dest_path;
-    const std::wstring temporary_path = final_path + temporary_suffix;
     text_ = relative_path;
     digest_check_.start(expected_digests_ ? expected_digests_->find(relative_path) : nullptr);
-    if (!write_and_swap(source_path, temporary_path, final_path, dest_path, target, run_total,
-                        run_remaining)) {
-        DeleteFileW(temporary_path.c_str());
+    if (!write_blocks(source_path, staged_path, dest_path, target, run_total, run_remaining)) {
+        DeleteFileW(staged_path.c_str());
         return false;
     }
     return true;
 }
 
-bool Ccopier::write_and_swap(const std::wstring& source_path, const std::wstring& temporary_path,
-                             const std::wstring& final_path, const std::wstring& dest_path,
-                             const Ctarget& target, std::uint64_t run_total,
-                             std::uint64_t& run_remaining)
+bool Ccopier::end_writing(const std::vector<std::wstring>& staged_paths)
+{
+    if (flush_each_file_ || flush_volume(dest_dir_))
+        return true;
+    for (const std::wstring& path : staged_paths) {
+        if (!flush_file(path))
+            return fail(msg::destination_write_failed(path));
+    }
+    return true;
+}
+
+bool Ccopier::write_blocks(const std::wstring& source_path, const std::wstring& staged_path,
+                           const std::wstring& dest_path, const Ctarget& target,
+                           std::uint64_t run_total, std::uint64_t& run_remaining)
 {
     Cfile source;
     if (!source.open(source_path, L"rb"))
         return fail(msg::source_open_failed(source_path));
-    // A folder that cannot be made shows up as a temporary file that cannot be opened.
-    // Each folder is made once per run: making one walks every level of its path.
-    if (made_folders_.insert(fold_path_case(path_folder(dest_path))).second)
-        create_path_folders(dest_path);
-    Chandle_file dest(open_temporary(temporary_path, target));
+    Chandle_file dest(open_staged(staged_path, target));
     if (!dest.is_open())
         return fail(msg::destination_open_failed(dest_path));
 
@@ -144,13 +147,25 @@ bool Ccopier::write_and_swap(const std::wstring& source_path, const std::wstring
         // The dialog lives only through this call: painting, moving, closing.
         ruko::pump_messages();
     }
-    // Every byte has been handed to the system, so a failed write has shown by now.
-    // No flush to the disk itself: a run cut off by power loss is completed by
-    // running the update again.
-    // Bytes that are not the listed ones never replace the installed file.
+    // Bytes that are not the listed ones never reach the installation.
     if (!digest_check_.matches())
         return fail(msg::source_damaged(source_path));
-    if (!swap_in(dest, temporary_path, final_path))
+    if (!file_written(dest, dest_path))
+        return false;
+    // A flush to the disk takes a while: what came meanwhile (the dialog closed) is
+    // handled before the next file is shown.
+    if (size > 0 && flush_each_file_)
+        ruko::pump_messages();
+    return true;
+}
+
+bool Ccopier::file_written(Chandle_file& staged, const std::wstring& dest_path)
+{
+    // Every byte has been handed to the system, so a failed write has shown by now;
+    // a failed flush or close is a write that did not reach the disk.
+    if (flush_each_file_ && !FlushFileBuffers(staged.handle))
+        return fail(msg::destination_write_failed(dest_path));
+    if (!staged.close())
         return fail(msg::destination_write_failed(dest_path));
     return true;
 }
@@ -210,7 +225,12 @@ Ctarget look_up_target(const std::wstring& path)
 {
     Ctarget target;
     WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW(path.c_str(), &found);
+    HANDLE search = FindFirstFileW((path + temporary_suffix).c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        FindClose(search);
+        target.stale_temporary = found.cFileName;
+    }
+    search = FindFirstFileW(path.c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
         return target;
     FindClose(search);

@@ -1,24 +1,25 @@
 #pragma once
-// The file copier: copies one file of the update data over the installation in
-// blocks, showing its path and the progress of the file and of the whole run in
-// the progress dialog, and letting the dialog handle its messages after every block.
+// The file copier: writes the new bytes of one file of the update data in blocks,
+// showing its path and the progress of the file and of the whole run in the
+// progress dialog, and letting the dialog handle its messages after every block.
 //
-// A file is never written in place: its bytes go to a temporary file beside the
-// target, which then replaces the target in one move. A copy that fails at any
-// point leaves the installed file as it was and no temporary file behind; so does a
-// file whose bytes lack the digest that gamedata.sha256 lists for it.
+// A file is never written in place: a run first writes every new file in full into
+// the staging folder (staging.h), on the disk and not only in the system's cache,
+// and only then puts them in place (put_in_place.h). A file whose bytes lack the
+// digest that gamedata.sha256 lists for it stops the write phase.
 
 #include <windows.h>
 
 #include <cstddef>
 #include <cstdint>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "copy/digest_check.h"
 #include "copy/file_digest.h"
 #include "copy/progress_pacer.h"
+#include "copy/staging.h"
+#include "util/file.h"
 
 namespace ruko {
 class Cwindow_base;
@@ -30,15 +31,14 @@ struct Ctarget {
     std::wstring name_on_disk;  // file name only, in the letter case it has there
     DWORD attributes = 0;
     std::uint64_t size = 0;
+    // A temporary file beside it, left by an earlier version of the updater that was
+    // cut off (name on disk; empty when there is none): removed when the run ends.
+    std::wstring stale_temporary;
 };
 
-// The suffix of the temporary file written beside a target ("data.arc" is written
-// as "data.arc.update~" and then moved over "data.arc").
-extern const wchar_t* const temporary_suffix;
-
-// The attributes a temporary file is created with: the replaced file's hidden,
-// system and archive attributes, so that the swap keeps them (the system also
-// refuses to create a file over a hidden or system one without them).
+// The attributes a new file is created with: the replaced file's hidden, system
+// and archive attributes, so that the swap keeps them (the system also refuses to
+// replace a hidden or system file by one without them).
 DWORD temporary_file_attributes(const Ctarget& target);
 
 // What one update run needs across its files: the block buffer, allocated once for
@@ -52,15 +52,27 @@ public:
     Ccopier();
 
     // Copies source_dir\relative_path over dest_dir\relative_path (creating its
-    // folders), subtracting every byte copied from run_remaining. `target` is what
-    // the installation holds there; null has the copier look it up. True when the
-    // whole file is in place; false after the user has been told why.
+    // folders) as a run of one file, subtracting every byte copied from
+    // run_remaining. `target` is what the installation holds there; null has the
+    // copier look it up. True when the whole file is in place; false after the user
+    // has been told why, with the installation as it was.
     bool copy_one_file(const std::wstring& relative_path, std::uint64_t run_total,
                        std::uint64_t& run_remaining, const Ctarget* target = nullptr);
 
     // From now on each file's bytes must have the digests `expected` lists for it
     // before the file is put in place; `expected` must outlive the copies.
     void check_digests(const Cexpected_digests& expected) { expected_digests_ = &expected; }
+
+    // The write phase of a run: begin_writing once, then write_new_file for each
+    // file, then end_writing, which puts every byte written on the disk.
+    void begin_writing(const std::wstring& dest_dir);
+    // Writes the new bytes of source_dir\relative_path to `staged_path` in full,
+    // subtracting every byte from run_remaining; messages name the destination
+    // dest_dir\relative_path. False after the user has been told why.
+    bool write_new_file(const std::wstring& relative_path, const std::wstring& staged_path,
+                        const Ctarget& target, std::uint64_t run_total,
+                        std::uint64_t& run_remaining);
+    bool end_writing(const std::vector<std::wstring>& staged_paths);
 
     // Brings the dialog up to date with the latest state at once, whatever the
     // frame: before a message box, and before the dialog goes away.
@@ -75,19 +87,22 @@ private:
         int position = -1;
     };
 
-    // Writes the temporary file and moves it over the target; false after telling
-    // the user (the caller removes what is left of the temporary file).
-    bool write_and_swap(const std::wstring& source_path, const std::wstring& temporary_path,
-                        const std::wstring& final_path, const std::wstring& dest_path,
-                        const Ctarget& target, std::uint64_t run_total,
-                        std::uint64_t& run_remaining);
+    // Writes the staged file block by block; false after telling the user (the
+    // caller removes what is left of it).
+    bool write_blocks(const std::wstring& source_path, const std::wstring& staged_path,
+                      const std::wstring& dest_path, const Ctarget& target,
+                      std::uint64_t run_total, std::uint64_t& run_remaining);
+    // This file's new bytes are completely written: on the disk (unless the whole
+    // volume is flushed at the end of the phase) and the file closed.
+    bool file_written(Chandle_file& staged, const std::wstring& dest_path);
     void refresh(bool now);
     void show_position(int bar, int position);
 
     std::vector<char> block_;
     const Cexpected_digests* expected_digests_ = nullptr;  // null: no file is checked
-    Cdigest_check digest_check_;           // of the file being copied
-    std::set<std::wstring> made_folders_;  // destination folders made (or found) this run
+    Cdigest_check digest_check_;        // of the file being written
+    std::wstring dest_dir_;             // the installation written to
+    bool flush_each_file_ = true;       // false: one flush of the volume instead
     Cprogress_pacer pacer_;
     bool started_ = false;  // the first file's path has been shown
     std::wstring text_;     // the latest state: the path of the file being copied...

@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 
 #include "copy/folder_listing.h"
+#include "util/path.h"
 
 namespace {
 
@@ -20,25 +22,40 @@ std::uint64_t round_up_to_cluster(std::uint64_t bytes, std::uint64_t cluster)
     return (bytes + cluster - 1) / cluster * cluster;
 }
 
+std::uint64_t run_record_bytes(const std::vector<std::wstring>& paths)
+{
+    if (paths.empty())
+        return 0;  // a run without files writes no record
+    // The header and "done", a line for each path, and one for each folder above a
+    // path (every folder counted once: the record names each folder it makes once).
+    std::uint64_t characters = 64;
+    std::set<std::wstring> folders;
+    for (const std::wstring& path : paths) {
+        characters += path.size() + 24;
+        for (std::wstring::size_type end = path.find(L'\\'); end != std::wstring::npos;
+             end = path.find(L'\\', end + 1)) {
+            if (folders.insert(lower_ascii_copy(path.substr(0, end))).second)
+                characters += end + 8;
+        }
+    }
+    return characters * sizeof(wchar_t);
+}
+
 std::uint64_t room_needed(const std::vector<Croom_file>& files, std::uint64_t cluster)
 {
     std::map<std::wstring, Croom_file> by_path;
-    std::uint64_t largest = 0;
     for (const Croom_file& file : files) {
-        largest = std::max(largest, file.new_size);
         auto found = by_path.emplace(fold_path_case(file.dest_path), file);
         if (!found.second)
             found.first->second.new_size = std::max(found.first->second.new_size, file.new_size);
     }
-    std::uint64_t needed = round_up_to_cluster(largest, cluster);
+    std::vector<std::wstring> paths;
+    std::uint64_t needed = 0;
     for (const auto& item : by_path) {
-        const Croom_file& file = item.second;
-        const std::uint64_t now = file.exists ? round_up_to_cluster(file.old_size, cluster) : 0;
-        const std::uint64_t after = round_up_to_cluster(file.new_size, cluster);
-        if (after > now)
-            needed += after - now;
+        needed += round_up_to_cluster(item.second.new_size, cluster);
+        paths.push_back(item.second.dest_path);
     }
-    return needed;
+    return needed + round_up_to_cluster(run_record_bytes(paths), cluster);
 }
 
 std::uint64_t volume_cluster_size(const std::wstring& folder)

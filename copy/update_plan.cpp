@@ -55,12 +55,19 @@ bool find_targets(std::vector<Cplanned_file>& plan, const Clisting_tick& tick)
             return fail_update(msg::destination_open_failed(dest_path));
         if (listed.status == Clisting_status::failed)
             return fail_update(msg::folder_unreadable(folder));
+        const Clisted_item* stale =
+            installed.find(folder, path_file_name(dest_path) + temporary_suffix);
+        if (stale && !stale->is_folder())
+            file.target.stale_temporary = stale->name;
         const Clisted_item* item = installed.find(folder, path_file_name(dest_path));
         if (!item)
             continue;
         if (item->is_folder())
             return fail_update(msg::destination_open_failed(dest_path));
-        file.target = {true, item->name, item->attributes, item->size};
+        file.target.exists = true;
+        file.target.name_on_disk = item->name;
+        file.target.attributes = item->attributes;
+        file.target.size = item->size;
     }
     return true;
 }
@@ -92,8 +99,11 @@ bool check_room(const std::vector<Cplanned_file>& plan)
     if (!volume_free_bytes(update_info.dest_dir, available))
         return true;  // nothing to go by; the copy reports a full volume itself
     std::vector<Croom_file> files;
+    // Named by the whole path, as update-check names them, so that both count the
+    // record alike.
     for (const Cplanned_file& file : plan)
-        files.push_back({file.relative, file.size, file.target.exists, file.target.size});
+        files.push_back({update_info.dest_dir + L"\\" + file.relative, file.size,
+                         file.target.exists, file.target.size});
     const std::uint64_t needed = room_needed(files, volume_cluster_size(update_info.dest_dir));
     if (available >= needed)
         return true;

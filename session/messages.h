@@ -113,6 +113,12 @@ inline std::wstring folder_unreadable(const std::wstring& folder_path)
     return folder_path + L" の内容を読み込めませんでした。";
 }
 
+// The next run, before its question: a run that was cut off cannot be undone.
+inline std::wstring cut_off_run_not_undone(const std::wstring& record_path)
+{
+    return record_path + L" に記録された前回のアップデートを元に戻せませんでした。";
+}
+
 // Any step that runs out of memory (or meets any other unexpected exception).
 inline const wchar_t* const out_of_memory =
     L"メモリが不足しているため、アップデートを続行できません。";

@@ -9,6 +9,8 @@
 #include "app/sequence.h"
 #include "config/checks.h"
 #include "install/registry.h"
+#include "copy/mend.h"
+#include "install/destination.h"
 #include "session/notices.h"
 #include "session/update_info.h"
 #include "support/recording_boxes.h"
@@ -86,6 +88,24 @@ TEST_F(Sequence, the_real_steps_begin_with_the_reset_and_the_reader)
     const std::vector<Cupdate_step>& steps = update_steps();
     ASSERT_GE(steps.size(), 2u);
     EXPECT_EQ(steps[0], &reset_update_info);
+}
+
+// A run cut off earlier is mended once the installation is found and checked, and
+// before the question: a player who answers No has the installation as it was.
+TEST_F(Sequence, the_mending_comes_between_the_installation_check_and_the_question)
+{
+    const std::vector<Cupdate_step>& steps = update_steps();
+    std::size_t check = steps.size(), mend = steps.size(), question = steps.size();
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        if (steps[i] == &check_destination)
+            check = i;
+        if (steps[i] == &mend_cut_off_run)
+            mend = i;
+        if (steps[i] == &confirm_update)
+            question = i;
+    }
+    EXPECT_EQ(mend, check + 1);
+    EXPECT_EQ(question, mend + 1);
 }
 
 // The digest list is read with update.ini's checks: a damaged list stops the update

@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "session/messages.h"
+#include "copy/run_record.h"
+#include "copy/staging.h"
 #include "copy/update_process_dialog.h"
 #include "copy_test_support.h"
 
@@ -229,7 +231,8 @@ TEST_P(Copier_shrinking_source, StopsWithTheReadWarning)
     EXPECT_EQ(boxes_.shown()[0].style, static_cast<UINT>(MB_ICONWARNING));
     EXPECT_EQ(boxes_.shown()[0].caption, L"テストゲーム");
     EXPECT_EQ(read_file(dest(L"a.dat")), "installed");
-    EXPECT_EQ(GetFileAttributesW(dest(L"a.dat.update~").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesW(staging_folder(update_info.dest_dir).c_str()),
+              INVALID_FILE_ATTRIBUTES);
     EXPECT_LT(run_remaining, 2500000u);
 }
 
@@ -261,7 +264,7 @@ bool opens_for_writing(const std::wstring& path)
 }
 
 enum class Cblocked { read_only, held_without_sharing, folder_is_a_file, name_is_a_folder,
-                      temporary_is_a_folder };
+                      staging_is_a_file };
 
 class Copier_blocked_destination : public copy_test::Copy_world,
                                    public testing::WithParamInterface<Cblocked> {};
@@ -292,9 +295,9 @@ TEST_P(Copier_blocked_destination, NamesTheDestinationAndStops)
         ASSERT_TRUE(CreateDirectoryW(dest(L"data").c_str(), nullptr));
         ASSERT_TRUE(CreateDirectoryW(dest(relative).c_str(), nullptr));
         break;
-    case Cblocked::temporary_is_a_folder:
+    case Cblocked::staging_is_a_file:
         write_file(dest(relative), "installed");
-        ASSERT_TRUE(CreateDirectoryW((dest(relative) + temporary_suffix).c_str(), nullptr));
+        write_file(staging_folder(update_info.dest_dir), "a file of another program");
         break;
     }
 
@@ -303,21 +306,29 @@ TEST_P(Copier_blocked_destination, NamesTheDestinationAndStops)
     if (held != INVALID_HANDLE_VALUE)
         CloseHandle(held);
 
-    // The new bytes are written beside the target; only the swap meets a target that
-    // cannot be replaced.
+    // The new bytes are written in the staging folder; only the swap meets a target
+    // that cannot be replaced (held: in use, after the wait of the check) or a folder
+    // that cannot be made.
     const bool swap_refused =
         GetParam() == Cblocked::read_only || GetParam() == Cblocked::held_without_sharing;
-    const std::wstring expected = swap_refused ? msg::destination_write_failed(dest(relative))
-                                               : msg::destination_open_failed(dest(relative));
+    std::wstring expected = msg::destination_open_failed(dest(relative));
+    if (GetParam() == Cblocked::read_only)
+        expected = msg::destination_write_failed(dest(relative));
+    if (GetParam() == Cblocked::held_without_sharing)
+        expected = msg::destination_in_use(dest(relative));
     EXPECT_EQ(boxes_.texts(), (std::vector<std::wstring>{expected, msg::update_failed}));
-    if (swap_refused || GetParam() == Cblocked::temporary_is_a_folder) {
+    if (swap_refused || GetParam() == Cblocked::staging_is_a_file) {
         EXPECT_EQ(read_file(dest(relative)), "installed");
     }
-    if (GetParam() != Cblocked::temporary_is_a_folder) {
-        EXPECT_EQ(GetFileAttributesW((dest(relative) + temporary_suffix).c_str()),
+    EXPECT_EQ(GetFileAttributesW(run_record_path(update_info.dest_dir).c_str()),
+              INVALID_FILE_ATTRIBUTES);
+    if (GetParam() == Cblocked::staging_is_a_file) {
+        EXPECT_EQ(read_file(staging_folder(update_info.dest_dir)), "a file of another program");
+    } else {
+        EXPECT_EQ(GetFileAttributesW(staging_folder(update_info.dest_dir).c_str()),
                   INVALID_FILE_ATTRIBUTES);
     }
-    if (!swap_refused) {
+    if (GetParam() == Cblocked::name_is_a_folder || GetParam() == Cblocked::staging_is_a_file) {
         EXPECT_EQ(run_remaining, 3u);
     }
     // The source was closed on the way out: it can be removed at once.
@@ -327,7 +338,7 @@ TEST_P(Copier_blocked_destination, NamesTheDestinationAndStops)
 INSTANTIATE_TEST_SUITE_P(Ways, Copier_blocked_destination,
                          testing::Values(Cblocked::read_only, Cblocked::held_without_sharing,
                                          Cblocked::folder_is_a_file, Cblocked::name_is_a_folder,
-                                         Cblocked::temporary_is_a_folder));
+                                         Cblocked::staging_is_a_file));
 
 // The replace step: the new bytes arrive under the name the target has on disk,
 // with its hidden and system attributes, and a temporary file left by a run that

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,35 @@ inline std::string pattern_bytes(std::size_t size, unsigned seed = 0)
     for (std::size_t i = 0; i < size; ++i)
         bytes[i] = static_cast<char>((i * 31 + i / 1000003 + seed * 7) % 251);
     return bytes;
+}
+
+// Every file and folder below a folder, by path relative to it: a file's contents,
+// "<folder>" for a folder.
+using Csnapshot = std::map<std::wstring, std::string>;
+
+inline Csnapshot snapshot(const std::wstring& root, const std::wstring& relative = std::wstring())
+{
+    Csnapshot found;
+    WIN32_FIND_DATAW item;
+    const std::wstring folder = relative.empty() ? root : root + L"\\" + relative;
+    const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &item);
+    if (search == INVALID_HANDLE_VALUE)
+        return found;
+    do {
+        const std::wstring name = item.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        const std::wstring path = relative.empty() ? name : relative + L"\\" + name;
+        if (item.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            found[path] = "<folder>";
+            for (const auto& below : snapshot(root, path))
+                found.insert(below);
+        } else {
+            found[path] = read_file(root + L"\\" + path);
+        }
+    } while (FindNextFileW(search, &item));
+    FindClose(search);
+    return found;
 }
 
 // One message the copy sent to a control of the progress dialog.

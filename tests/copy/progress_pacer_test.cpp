@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "copy/copier.h"
+#include "copy/staging.h"
 #include "copy/update_process_dialog.h"
 #include "copy_test_support.h"
 #include "session/message_box.h"
@@ -34,18 +35,19 @@ struct Cpacing_case {
 };
 
 // The copy's clock for a case: time moves on by ms_per_block with every block
-// written to the installation (a temporary file counts with the blocks it holds).
+// written to the installation (the staged file of the one-file run under way
+// counts with the blocks it holds).
 const Cpacing_case* running_case = nullptr;
 std::uint64_t clock_of_blocks_written()
 {
+    std::vector<std::wstring> written = {staged_new_path(update_info.dest_dir, 0)};
+    for (const auto& file : running_case->files)
+        written.push_back(update_info.dest_dir + L"\\" + file.first);
     std::uint64_t blocks = 0;
-    for (const auto& file : running_case->files) {
-        const std::wstring path = update_info.dest_dir + L"\\" + file.first;
-        for (const std::wstring& written : {path, path + temporary_suffix}) {
-            WIN32_FILE_ATTRIBUTE_DATA data;
-            if (GetFileAttributesExW(written.c_str(), GetFileExInfoStandard, &data))
-                blocks += (data.nFileSizeLow + Ccopier::block_size - 1) / Ccopier::block_size;
-        }
+    for (const std::wstring& path : written) {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
+            blocks += (data.nFileSizeLow + Ccopier::block_size - 1) / Ccopier::block_size;
     }
     return blocks * running_case->ms_per_block;
 }

@@ -36,28 +36,11 @@ protected:
     void entries(std::vector<std::wstring> copy_files) { update_info.copy_files = copy_files; }
 
     // Every file and folder below dest_dir, relative, folders ending in '\'.
-    std::vector<std::wstring> installed(const std::wstring& relative = std::wstring()) const
+    std::vector<std::wstring> installed() const
     {
         std::vector<std::wstring> found;
-        WIN32_FIND_DATAW item;
-        const std::wstring folder = relative.empty() ? update_info.dest_dir : dest(relative);
-        const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &item);
-        if (search == INVALID_HANDLE_VALUE)
-            return found;
-        do {
-            const std::wstring name = item.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            const std::wstring path = relative.empty() ? name : relative + L"\\" + name;
-            if (item.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                found.push_back(path + L"\\");
-                for (const std::wstring& below : installed(path))
-                    found.push_back(below);
-            } else {
-                found.push_back(path);
-            }
-        } while (FindNextFileW(search, &item));
-        FindClose(search);
+        for (const auto& item : copy_test::snapshot(update_info.dest_dir))
+            found.push_back(item.second == "<folder>" ? item.first + L"\\" : item.first);
         std::sort(found.begin(), found.end());
         return found;
     }

@@ -4,6 +4,7 @@
 //   watcher --exe PATH --cwd DIR --transcript FILE [--answer yes|no]...
 //           [--shots DIR] [--close-dialog-at N] [--timeout SECONDS] [--args TEXT]
 //           [--poll-ms MS] [--delete-before-answer PATH]
+//           [--at-file NAME (--delete PATH | --hold PATH | --kill yes)]
 //
 // Message boxes with Yes/No take the next scripted answer (No when the script is
 // out); boxes with OK get OK. The transcript is UTF-8, one JSON object a line:
@@ -19,6 +20,11 @@
 // --close-dialog-at N, the progress dialog is sent WM_CLOSE once it shows its N-th
 // file. --delete-before-answer removes PATH while the first Yes/No box is open,
 // just before it is answered (a file quarantined while the player reads the question).
+// --at-file NAME acts once, when the progress dialog first shows NAME: --delete
+// removes PATH (a virus scanner's quarantine during the copy), --hold opens PATH for
+// reading, shared with readers only, until the watcher ends (the game started
+// meanwhile), --kill ends the program once NAME's bar is past 30 % (a power loss or
+// Task Manager; the transcript then shows {"event":"killed"} before the exit).
 // Boxes also carry "dpi", "window" and their text's "text_rect". Rectangles are in
 // physical pixels (the watcher is DPI aware), controls' in the dialog's client area.
 
@@ -42,6 +48,10 @@ struct Coptions {
     int poll_ms = 20;  // how often the windows are looked at
     std::wstring args;  // appended to the command line
     std::wstring delete_before_answer;
+    std::wstring at_file;      // the file shown by the dialog that starts the action
+    std::wstring delete_path;  // the action: remove it...
+    std::wstring hold_path;    // ...hold it open...
+    bool kill = false;         // ...or end the program
 };
 
 std::string utf8(const std::wstring& text)
@@ -192,9 +202,15 @@ BOOL CALLBACK collect_button(HWND window, LPARAM parameter)
 
 class Cwatcher {
 public:
-    Cwatcher(const Coptions& options, DWORD process_id)
-        : options_(options), transcript_(options.transcript), process_id_(process_id)
+    Cwatcher(const Coptions& options, HANDLE process, DWORD process_id)
+        : options_(options), transcript_(options.transcript), process_(process),
+          process_id_(process_id)
     {
+    }
+    ~Cwatcher()
+    {
+        if (held_ != INVALID_HANDLE_VALUE)
+            CloseHandle(held_);
     }
 
     void look()
@@ -202,6 +218,7 @@ public:
         Cfound found{process_id_, {}, nullptr};
         EnumWindows(collect_window, reinterpret_cast<LPARAM>(&found));
         watch_dialog(found.dialog);
+        act_at_file(found.dialog);
         shoot_progress(found.dialog);
         for (HWND box : found.boxes) {
             if (answered_.insert(box).second)
@@ -238,6 +255,27 @@ private:
             return;
         if (++dialog_files_ == options_.close_dialog_at)
             PostMessageW(dialog, WM_CLOSE, 0, 0);
+    }
+
+    void act_at_file(HWND dialog)
+    {
+        if (acted_ || options_.at_file.empty() || !dialog || last_dialog_text_ != options_.at_file)
+            return;
+        if (options_.kill) {
+            DWORD_PTR position = 0;
+            if (!SendMessageTimeoutW(GetDlgItem(dialog, 1003), PBM_GETPOS, 0, 0,
+                                     SMTO_ABORTIFHUNG, 200, &position) ||
+                position < 300)
+                return;
+            transcript_.line("{\"event\":\"killed\"}");
+            TerminateProcess(process_, 1);
+        }
+        if (!options_.delete_path.empty())
+            DeleteFileW(options_.delete_path.c_str());
+        if (!options_.hold_path.empty())
+            held_ = CreateFileW(options_.hold_path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        acted_ = true;
     }
 
     void record_layout(HWND dialog)
@@ -314,7 +352,10 @@ private:
     const Coptions& options_;
     bool deleted_before_answer_ = false;
     Ctranscript transcript_;
+    HANDLE process_;
     DWORD process_id_;
+    bool acted_ = false;
+    HANDLE held_ = INVALID_HANDLE_VALUE;
     std::set<HWND> answered_;
     size_t next_answer_ = 0;
     HWND last_dialog_ = nullptr;
@@ -345,6 +386,14 @@ bool parse(int argc, wchar_t** argv, Coptions& options)
             options.poll_ms = _wtoi(value.c_str());
         else if (key == L"--timeout")
             options.timeout_seconds = _wtoi(value.c_str());
+        else if (key == L"--at-file")
+            options.at_file = value;
+        else if (key == L"--delete")
+            options.delete_path = value;
+        else if (key == L"--hold")
+            options.hold_path = value;
+        else if (key == L"--kill")
+            options.kill = value == L"yes";
         else if (key == L"--delete-before-answer")
             options.delete_before_answer = value;
         else if (key == L"--args")
@@ -382,7 +431,7 @@ int wmain(int argc, wchar_t** argv)
         fwprintf(stderr, L"cannot start %ls (error %lu)\n", options.exe.c_str(), GetLastError());
         return 3;
     }
-    Cwatcher watcher(options, process.dwProcessId);
+    Cwatcher watcher(options, process.hProcess, process.dwProcessId);
     const ULONGLONG deadline = GetTickCount64() + options.timeout_seconds * 1000ULL;
     for (;;) {
         watcher.look();

@@ -1,0 +1,96 @@
+#include "copy/mend.h"
+
+#include <windows.h>
+
+#include "copy/put_in_place.h"
+#include "copy/staging.h"
+#include "session/messages.h"
+#include "session/notices.h"
+#include "session/update_info.h"
+#include "util/file.h"
+
+namespace {
+
+bool exists(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Two names of one file: the hard link kept of a target that was never replaced.
+bool same_file(const std::wstring& a, const std::wstring& b)
+{
+    BY_HANDLE_FILE_INFORMATION info[2] = {};
+    const std::wstring* paths[2] = {&a, &b};
+    for (int i = 0; i < 2; ++i) {
+        // Its attributes only: a file the game holds can still be told apart.
+        Chandle_file file(CreateFileW(paths[i]->c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.is_open() || !GetFileInformationByHandle(file.handle, &info[i]))
+            return false;
+    }
+    return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
+           info[0].nFileIndexHigh == info[1].nFileIndexHigh &&
+           info[0].nFileIndexLow == info[1].nFileIndexLow;
+}
+
+// The target as it was before the run: the old file back (where it was moved
+// away or replaced), a file the run added removed.
+bool put_back(const std::wstring& dest_dir, const Crecorded_file& file)
+{
+    const std::wstring target = dest_dir + L"\\" + file.relative;
+    if (!file.replaces)
+        return !exists(target) || DeleteFileW(target.c_str());
+    const std::wstring old = staged_old_path(dest_dir, file.index);
+    if (!exists(old) || same_file(old, target))
+        return true;  // never replaced
+    return move_waiting(old, target, true) == Cmove_outcome::moved;
+}
+
+bool undo(const std::wstring& dest_dir, const Crun_record& record)
+{
+    bool undone = true;
+    for (auto file = record.files.rbegin(); file != record.files.rend(); ++file)
+        undone = put_back(dest_dir, *file) && undone;
+    // A folder that holds something the run did not bring stays.
+    for (auto folder = record.folders.rbegin(); folder != record.folders.rend(); ++folder)
+        RemoveDirectoryW((dest_dir + L"\\" + *folder).c_str());
+    return undone;
+}
+
+}  // namespace
+
+bool carry_out_run_record(const std::wstring& dest_dir, const Crun_record& record)
+{
+    if (!record.done && !undo(dest_dir, record))
+        return false;
+    // The staging folder goes before the record: a record without a staging folder
+    // is carried out again without harm, a staging folder without a record would
+    // hold old files nobody knows of.
+    if (!remove_folder_tree(staging_folder(dest_dir)))
+        return false;
+    cut_off_point();
+    const std::wstring path = run_record_path(dest_dir);
+    return DeleteFileW(path.c_str()) || !exists(path);
+}
+
+bool mend_cut_off_run()
+{
+    const std::wstring& dest_dir = update_info.dest_dir;
+    const std::wstring path = run_record_path(dest_dir);
+    Crun_record record;
+    switch (read_run_record(path, record)) {
+    case Crecord_read::none:
+        // Cut off before the record was written: only staged files can be left.
+        if (remove_folder_tree(staging_folder(dest_dir)))
+            return true;
+        return fail_update(msg::cut_off_run_not_undone(staging_folder(dest_dir)));
+    case Crecord_read::read:
+        if (carry_out_run_record(dest_dir, record))
+            return true;
+        break;
+    case Crecord_read::unreadable:
+        break;
+    }
+    return fail_update(msg::cut_off_run_not_undone(path));
+}

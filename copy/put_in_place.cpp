@@ -1,0 +1,152 @@
+#include "copy/put_in_place.h"
+
+#include <windows.h>
+
+#include <set>
+
+#include "copy/folder_listing.h"
+#include "copy/staging.h"
+#include "copy/update_plan.h"
+#include "session/messages.h"
+#include "util/file.h"
+#include "util/path.h"
+
+namespace {
+
+bool is_held_or_refused(DWORD error)
+{
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+           error == ERROR_ACCESS_DENIED;
+}
+
+// What a target is after the check's wait for a program that holds it (about a
+// second): let go, still held, or refused for another reason.
+Cmove_outcome after_waiting(const std::wstring& target)
+{
+    switch (check_writable(target)) {
+    case Cwrite_check::writable:
+        return Cmove_outcome::moved;
+    case Cwrite_check::in_use:
+        return Cmove_outcome::in_use;
+    case Cwrite_check::refused:
+        break;
+    }
+    return Cmove_outcome::refused;
+}
+
+// Whether another program holds the target so that it cannot be replaced: opened
+// for deletion with every sharing, as the rename over it will. Asked before the
+// link is made, since a link to a held file cannot be removed until it is let go.
+Cmove_outcome free_to_replace(const std::wstring& target)
+{
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    Chandle_file probe(CreateFileW(target.c_str(), DELETE, share, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (probe.is_open() || !is_held_or_refused(GetLastError()))
+        return Cmove_outcome::moved;  // free, or the rename tells what is wrong
+    return after_waiting(target);
+}
+
+// Keeps the old file in the staging folder and puts the new one over it. A hard
+// link keeps the target's name taken, so the new file is renamed over a name that
+// exists, which costs little; without hard links (FAT) the old file is renamed
+// away and the new one into the freed name.
+Cmove_outcome replace_keeping_old(const std::wstring& staged, const std::wstring& old,
+                                  const std::wstring& target)
+{
+    const Cmove_outcome free = free_to_replace(target);
+    if (free != Cmove_outcome::moved)
+        return free;
+    if (CreateHardLinkW(old.c_str(), target.c_str(), nullptr)) {
+        cut_off_point();
+        return move_waiting(staged, target, true);
+    }
+    const Cmove_outcome away = move_waiting(target, old, false);
+    if (away != Cmove_outcome::moved)
+        return away;
+    cut_off_point();
+    return move_waiting(staged, target, false);
+}
+
+// The folders of the record that `relative` lies in, outermost first, each made
+// once per run.
+bool make_folders_for(const std::wstring& dest_dir, const std::wstring& relative,
+                      const std::set<std::wstring>& recorded, std::set<std::wstring>& made)
+{
+    for (std::wstring::size_type end = relative.find(L'\\'); end != std::wstring::npos;
+         end = relative.find(L'\\', end + 1)) {
+        const std::wstring folder = fold_path_case(relative.substr(0, end));
+        if (!recorded.count(folder) || !made.insert(folder).second)
+            continue;
+        if (!CreateDirectoryW((dest_dir + L"\\" + relative.substr(0, end)).c_str(), nullptr) &&
+            GetLastError() != ERROR_ALREADY_EXISTS)
+            return false;
+    }
+    return true;
+}
+
+// A file where the target's folder has to be: the file can be neither made nor
+// opened there.
+bool folder_missing(const std::wstring& target)
+{
+    const DWORD attributes = GetFileAttributesW(path_folder(target).c_str());
+    return attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::wstring refusal_text(Cmove_outcome outcome, const std::wstring& dest_path)
+{
+    if (outcome == Cmove_outcome::in_use)
+        return msg::destination_in_use(dest_path);
+    return folder_missing(dest_path) ? msg::destination_open_failed(dest_path)
+                                     : msg::destination_write_failed(dest_path);
+}
+
+}  // namespace
+
+Cmove_outcome move_waiting(const std::wstring& from, const std::wstring& to, bool replace)
+{
+    const DWORD flags = replace ? MOVEFILE_REPLACE_EXISTING : 0;
+    if (MoveFileExW(from.c_str(), to.c_str(), flags))
+        return Cmove_outcome::moved;
+    if (!is_held_or_refused(GetLastError()) ||
+        GetFileAttributesW(to.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return Cmove_outcome::refused;
+    // The same wait as the check before the copy; a program that let go meanwhile
+    // leaves the way free for one more try.
+    const Cmove_outcome waited = after_waiting(to);
+    if (waited != Cmove_outcome::moved)
+        return waited;
+    return MoveFileExW(from.c_str(), to.c_str(), flags) ? Cmove_outcome::moved
+                                                        : Cmove_outcome::refused;
+}
+
+bool put_files_in_place(const std::wstring& dest_dir, const Crun_record& record,
+                        std::wstring& warning, std::size_t& placed)
+{
+    placed = 0;
+    std::set<std::wstring> recorded;
+    for (const std::wstring& folder : record.folders)
+        recorded.insert(fold_path_case(folder));
+    std::set<std::wstring> made;
+    for (const Crecorded_file& file : record.files) {
+        const std::wstring target = dest_dir + L"\\" + file.relative;
+        const std::wstring staged = staged_new_path(dest_dir, file.index);
+        Cmove_outcome outcome = Cmove_outcome::refused;
+        if (file.replaces) {
+            outcome = replace_keeping_old(staged, staged_old_path(dest_dir, file.index), target);
+        } else {
+            if (!make_folders_for(dest_dir, file.relative, recorded, made)) {
+                warning = msg::destination_open_failed(target);
+                return false;
+            }
+            outcome = move_waiting(staged, target, false);
+        }
+        if (outcome != Cmove_outcome::moved) {
+            warning = refusal_text(outcome, target);
+            return false;
+        }
+        ++placed;
+        cut_off_point();
+    }
+    return true;
+}
