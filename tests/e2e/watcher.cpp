@@ -23,8 +23,10 @@
 // --at-file NAME acts once, when the progress dialog first shows NAME: --delete
 // removes PATH (a virus scanner's quarantine during the copy), --hold opens PATH for
 // reading, shared with readers only, until the watcher ends (the game started
-// meanwhile), --kill ends the program once NAME's bar is past 30 % (a power loss or
-// Task Manager; the transcript then shows {"event":"killed"} before the exit).
+// meanwhile), --kill ends the program once NAME's first block is written (a power
+// loss or Task Manager, part-way through the file: a later mark can be missed on a
+// fast machine, where a big file takes a tenth of a second; the transcript then
+// shows {"event":"killed"} before the exit).
 // Boxes also carry "dpi", "window" and their text's "text_rect". Rectangles are in
 // physical pixels (the watcher is DPI aware), controls' in the dialog's client area.
 
@@ -265,7 +267,7 @@ private:
             DWORD_PTR position = 0;
             if (!SendMessageTimeoutW(GetDlgItem(dialog, 1003), PBM_GETPOS, 0, 0,
                                      SMTO_ABORTIFHUNG, 200, &position) ||
-                position < 300)
+                position < 10)
                 return;
             transcript_.line("{\"event\":\"killed\"}");
             TerminateProcess(process_, 1);
