@@ -48,12 +48,20 @@ ensure_display() {
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return; fi
   local n
   for n in $(seq 91 120); do
-    [ -e "/tmp/.X$n-lock" ] && continue
+    # The socket folder is shared by every rig (the lock file is not: each rig has a
+    # /tmp of its own), so a display another rig's run holds shows by its socket.
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
     Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
     XVFB_PID=$!
     export DISPLAY=":$n"
     local i
-    for i in $(seq 50); do xdpyinfo >/dev/null 2>&1 && return; sleep 0.1; done
+    for i in $(seq 50); do
+      # An Xvfb that ended found the display taken: another run's server must not
+      # be taken for ours (it goes away when that run ends).
+      kill -0 "$XVFB_PID" 2>/dev/null || break
+      xdpyinfo >/dev/null 2>&1 && return
+      sleep 0.1
+    done
     kill "$XVFB_PID" 2>/dev/null; XVFB_PID=
   done
   echo "Could not start Xvfb" >&2
