@@ -388,7 +388,9 @@ def unmount_below(path):
 
 def hold_file(helpers_dir, world, name, hold, out_dir):
     """Starts hold_file.exe on a file of the world and waits until it holds it.
-    "hold": {"file": "game/b.dat", "like_a_game": true}."""
+    "hold": {"file": "game/b.dat", "like_a_game": true}; instead of like_a_game,
+    "how": "write" (an extractor still writing it) or "map" (mapped into memory,
+    its handles closed)."""
     ready = os.path.join(out_dir, "hold.ready")
     release = os.path.join(out_dir, "hold.release")
     args = ["wine", os.path.join(helpers_dir, "hold_file.exe"),
@@ -396,6 +398,8 @@ def hold_file(helpers_dir, world, name, hold, out_dir):
             "Z:" + ready.replace("/", "\\"), "Z:" + release.replace("/", "\\")]
     if hold.get("like_a_game"):
         args.append("read")
+    elif hold.get("how"):
+        args.append(hold["how"])
     log = open(os.path.join(out_dir, "hold.log"), "wb")
     process = subprocess.Popen(args, stdout=log, stderr=log, stdin=subprocess.DEVNULL)
     for _ in range(200):

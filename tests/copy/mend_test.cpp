@@ -217,7 +217,7 @@ TEST(Run_record, ReadsBackWhatWasWritten)
 }
 
 // Faults that show only during the copy leave the installation exactly as it was,
-// with nothing of the run left: a source cut short, a source gone, a target taken
+// with nothing of the run left: a source still being written, a source gone, a target taken
 // by another program after the check.
 TEST_F(Mend, AFaultDuringTheRunPutsEverythingBack)
 {
@@ -227,15 +227,13 @@ TEST_F(Mend, AFaultDuringTheRunPutsEverythingBack)
         std::function<void()> act;
         std::function<std::wstring()> warning;
     } const cases[] = {
-        {"a source cut short", L"a.dat",
+        {"a source still being written", L"a.dat",
          [this] {
-             const HANDLE file = CreateFileW(source(L"a.dat").c_str(), GENERIC_WRITE,
-                                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-             SetEndOfFile(file);
-             CloseHandle(file);
+             held_ = CreateFileW(source(L"c.dat").c_str(), GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
          },
-         [this] { return msg::source_read_failed(source(L"a.dat")); }},
+         [this] { return msg::source_open_failed(source(L"c.dat")); }},
         {"a source gone", L"sub\\b.dat", [this] { DeleteFileW(source(L"c.dat").c_str()); },
          [this] { return msg::source_open_failed(source(L"c.dat")); }},
         {"a target held after the check", L"c.dat",
