@@ -252,8 +252,11 @@ bool check_before_copy(std::vector<Cplanned_file>& plan, const Clisting_tick& ti
 Cwrite_check check_writable(const std::wstring& path)
 {
     for (int attempt = 1;; ++attempt) {
-        const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+        // The access the swap needs: the old file is kept through a hard link and the
+        // new one renamed over it, so a file that may be written but not replaced is
+        // found here, not half-way.
+        const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
             CloseHandle(file);
             return Cwrite_check::writable;

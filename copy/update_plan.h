@@ -56,10 +56,11 @@ bool plan_update(const std::vector<std::wstring>& entries, const Clisting_tick& 
                  std::vector<Cplanned_file>& plan);
 
 // Before any byte of the installation changes: every file that is already there
-// can be written (tried again for about a second while another program holds it),
+// can be written and replaced (tried again for about a second while another program holds it),
 // and the volume has room for the update. False after telling the user.
 bool check_before_copy(std::vector<Cplanned_file>& plan, const Clisting_tick& tick);
 
-// Opens an installed file for writing without sharing, and closes it at once.
+// Opens an installed file for writing and deletion without sharing, the access its
+// replacement needs, and closes it at once.
 enum class Cwrite_check { writable, in_use, refused };
 Cwrite_check check_writable(const std::wstring& path);

@@ -359,8 +359,8 @@ TEST_F(Update_run, DialogIsShownCaptionedAndRangedWhileFilesAreCopied)
 }
 
 // The installation is checked before its first byte changes: a file another
-// program holds (the way a running game holds its data) or one that cannot be
-// opened for writing stops the run with nothing changed, over the dialog.
+// program holds (the way a running game holds its data, or shared with writers but
+// not with its replacement) or one that cannot be opened for writing stops the run with nothing changed, over the dialog.
 TEST_F(Update_run, ABlockedTargetStopsTheRunWithNothingChanged)
 {
     give({{L"a.dat", "a"}, {L"b.dat", "b"}, {L"c.dat", "c"}, {L"d.dat", "d"}});
@@ -373,6 +373,8 @@ TEST_F(Update_run, ABlockedTargetStopsTheRunWithNothingChanged)
     } const cases[] = {
         {FILE_SHARE_READ, msg::destination_in_use(dest(L"c.dat"))},
         {0, msg::destination_in_use(dest(L"c.dat"))},
+        // Writable, but not replaceable: the swap's rename over it would be refused.
+        {FILE_SHARE_READ | FILE_SHARE_WRITE, msg::destination_in_use(dest(L"c.dat"))},
         {~DWORD(0), msg::destination_open_failed(dest(L"d.dat"))},
     };
     for (const auto& c : cases) {
