@@ -41,11 +41,19 @@ std::size_t read_some(HANDLE file, char* bytes, std::size_t count)
 }
 
 // Creates the staged file (or truncates one written for the same target earlier in
-// the run).
+// the run). A scanner that looks at the file of the same name it just saw closed
+// is waited out.
 HANDLE open_staged(const std::wstring& path, const Ctarget& target)
 {
-    return CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                       temporary_file_attributes(target), nullptr);
+    HANDLE file = INVALID_HANDLE_VALUE;
+    try_through_brief_holds(
+        [&] {
+            file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               temporary_file_attributes(target), nullptr);
+            return file != INVALID_HANDLE_VALUE;
+        },
+        is_held_or_refused);
+    return file;
 }
 
 // Writes all of `count` bytes; a full volume may first accept fewer bytes than asked

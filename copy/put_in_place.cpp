@@ -13,12 +13,6 @@
 
 namespace {
 
-bool is_held_or_refused(DWORD error)
-{
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
-           error == ERROR_ACCESS_DENIED;
-}
-
 // What a target is after the check's wait for a program that holds it (about a
 // second): let go, still held, or refused for another reason.
 Cmove_outcome after_waiting(const std::wstring& target)
@@ -106,18 +100,16 @@ std::wstring refusal_text(Cmove_outcome outcome, const std::wstring& dest_path)
 Cmove_outcome move_waiting(const std::wstring& from, const std::wstring& to, bool replace)
 {
     const DWORD flags = replace ? MOVEFILE_REPLACE_EXISTING : 0;
-    if (MoveFileExW(from.c_str(), to.c_str(), flags))
+    const auto move = [&] { return MoveFileExW(from.c_str(), to.c_str(), flags) != FALSE; };
+    if (try_through_brief_holds(move, is_held_or_refused))
         return Cmove_outcome::moved;
-    if (!is_held_or_refused(GetLastError()) ||
-        GetFileAttributesW(to.c_str()) == INVALID_FILE_ATTRIBUTES)
+    // Still refused after the wait: in use where another program holds the target.
+    const DWORD error = GetLastError();
+    if (!is_held_or_refused(error) || GetFileAttributesW(to.c_str()) == INVALID_FILE_ATTRIBUTES)
         return Cmove_outcome::refused;
-    // The same wait as the check before the copy; a program that let go meanwhile
-    // leaves the way free for one more try.
-    const Cmove_outcome waited = after_waiting(to);
-    if (waited != Cmove_outcome::moved)
-        return waited;
-    return MoveFileExW(from.c_str(), to.c_str(), flags) ? Cmove_outcome::moved
-                                                        : Cmove_outcome::refused;
+    if (!opens_to_replace(to) && is_held(GetLastError()))
+        return Cmove_outcome::in_use;
+    return Cmove_outcome::refused;
 }
 
 bool put_files_in_place(const std::wstring& dest_dir, const Crun_record& record,

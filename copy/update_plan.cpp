@@ -28,6 +28,8 @@ void pause_pumping(DWORD milliseconds)
     }
 }
 
+Chold_pause hold_pause = pause_pumping;
+
 // A file where a folder of the destination has to be: the copy could make neither
 // the folder nor the file. Looks from the folder up to the installation folder.
 bool file_in_the_way(std::wstring folder)
@@ -249,24 +251,54 @@ bool check_before_copy(std::vector<Cplanned_file>& plan, const Clisting_tick& ti
     return find_targets(plan, tick) && check_targets_writable(plan) && check_room(plan);
 }
 
+bool opens_to_replace(const std::wstring& path)
+{
+    // The old file is kept through a hard link and the new one renamed over it, so
+    // a file that may be written but not replaced is found here, not half-way.
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(file);
+    return true;
+}
+
+bool is_held(DWORD error)
+{
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+bool is_held_or_refused(DWORD error)
+{
+    return is_held(error) || error == ERROR_ACCESS_DENIED;
+}
+
+Chold_pause replace_hold_pause(Chold_pause pause)
+{
+    const Chold_pause previous = hold_pause;
+    hold_pause = pause ? pause : pause_pumping;
+    return previous;
+}
+
+bool try_through_brief_holds(const std::function<bool()>& attempt, bool (*brief)(DWORD error))
+{
+    for (int tried = 1;; ++tried) {
+        if (attempt())
+            return true;
+        const DWORD error = GetLastError();
+        if (!brief(error) || tried == write_check_tries) {
+            SetLastError(error);
+            return false;
+        }
+        hold_pause(write_check_pause_ms);
+    }
+}
+
 Cwrite_check check_writable(const std::wstring& path)
 {
-    for (int attempt = 1;; ++attempt) {
-        // The access the swap needs: the old file is kept through a hard link and the
-        // new one renamed over it, so a file that may be written but not replaced is
-        // found here, not half-way.
-        const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file != INVALID_HANDLE_VALUE) {
-            CloseHandle(file);
-            return Cwrite_check::writable;
-        }
-        const DWORD error = GetLastError();
-        // Virus scanners and indexers hold files briefly; a running game does not let go.
-        if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION)
-            return Cwrite_check::refused;
-        if (attempt == write_check_tries)
-            return Cwrite_check::in_use;
-        pause_pumping(write_check_pause_ms);
-    }
+    // A running game does not let go within the wait; an access denial here is
+    // the file's permissions, not a moment's hold.
+    if (try_through_brief_holds([&] { return opens_to_replace(path); }, is_held))
+        return Cwrite_check::writable;
+    return is_held(GetLastError()) ? Cwrite_check::in_use : Cwrite_check::refused;
 }

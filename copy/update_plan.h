@@ -3,7 +3,10 @@
 // #COPY_FILE entry accounted for in the update data, then the installation checked
 // for each file's target (in use, refused) and for room.
 
+#include <windows.h>
+
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -64,3 +67,24 @@ bool check_before_copy(std::vector<Cplanned_file>& plan, const Clisting_tick& ti
 // replacement needs, and closes it at once.
 enum class Cwrite_check { writable, in_use, refused };
 Cwrite_check check_writable(const std::wstring& path);
+
+// Virus scanners, indexers and sync clients hold a file for a moment right after it
+// was written or renamed. Tries `attempt` until it succeeds, fails with an error
+// `brief` does not count as such a hold, or about a second has passed, with the
+// dialog alive meanwhile. True when it succeeded; otherwise GetLastError() tells the
+// last failure.
+bool try_through_brief_holds(const std::function<bool()>& attempt, bool (*brief)(DWORD error));
+
+// Opens the file with the access its replacement needs (writing and deletion,
+// without sharing) and closes it at once; once, without waiting.
+bool opens_to_replace(const std::wstring& path);
+
+// Sharing and lock violations: another program holds the file.
+bool is_held(DWORD error);
+// Those and an access denial, which a file being scanned or renamed also gives.
+bool is_held_or_refused(DWORD error);
+
+// The wait between two tries (pumping messages); tests put one in that does not
+// wait. Returns the one it replaces; null puts the real wait back.
+using Chold_pause = void (*)(DWORD milliseconds);
+Chold_pause replace_hold_pause(Chold_pause pause);
