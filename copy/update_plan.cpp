@@ -83,7 +83,9 @@ bool check_targets_writable(const std::vector<Cplanned_file>& plan)
         const std::wstring dest_path = update_info.dest_dir + L"\\" + file.relative;
         if (!checked.insert(fold_path_case(dest_path)).second)
             continue;
-        switch (check_writable(path_folder(dest_path) + L"\\" + file.target.name_on_disk)) {
+        const bool read_only = (file.target.attributes & FILE_ATTRIBUTE_READONLY) != 0;
+        switch (check_writable(path_folder(dest_path) + L"\\" + file.target.name_on_disk,
+                               read_only)) {
         case Cwrite_check::writable:
             break;
         case Cwrite_check::in_use:
@@ -251,12 +253,13 @@ bool check_before_copy(std::vector<Cplanned_file>& plan, const Clisting_tick& ti
     return find_targets(plan, tick) && check_targets_writable(plan) && check_room(plan);
 }
 
-bool opens_to_replace(const std::wstring& path)
+bool opens_to_replace(const std::wstring& path, bool read_only)
 {
     // The old file is kept through a hard link and the new one renamed over it, so
     // a file that may be written but not replaced is found here, not half-way.
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const DWORD access = (read_only ? FILE_WRITE_ATTRIBUTES : GENERIC_WRITE) | DELETE;
+    const HANDLE file = CreateFileW(path.c_str(), access, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     CloseHandle(file);
@@ -294,11 +297,11 @@ bool try_through_brief_holds(const std::function<bool()>& attempt, bool (*brief)
     }
 }
 
-Cwrite_check check_writable(const std::wstring& path)
+Cwrite_check check_writable(const std::wstring& path, bool read_only)
 {
     // A running game does not let go within the wait; an access denial here is
     // the file's permissions, not a moment's hold.
-    if (try_through_brief_holds([&] { return opens_to_replace(path); }, is_held))
+    if (try_through_brief_holds([&] { return opens_to_replace(path, read_only); }, is_held))
         return Cwrite_check::writable;
     return is_held(GetLastError()) ? Cwrite_check::in_use : Cwrite_check::refused;
 }

@@ -66,7 +66,9 @@ bool check_before_copy(std::vector<Cplanned_file>& plan, const Clisting_tick& ti
 // Opens an installed file for writing and deletion without sharing, the access its
 // replacement needs, and closes it at once.
 enum class Cwrite_check { writable, in_use, refused };
-Cwrite_check check_writable(const std::wstring& path);
+// A read-only file is asked for what its swap needs instead: its attributes and
+// its deletion (it is renamed away, never opened for writing).
+Cwrite_check check_writable(const std::wstring& path, bool read_only = false);
 
 // Virus scanners, indexers and sync clients hold a file for a moment right after it
 // was written or renamed. Tries `attempt` until it succeeds, fails with an error
@@ -77,7 +79,7 @@ bool try_through_brief_holds(const std::function<bool()>& attempt, bool (*brief)
 
 // Opens the file with the access its replacement needs (writing and deletion,
 // without sharing) and closes it at once; once, without waiting.
-bool opens_to_replace(const std::wstring& path);
+bool opens_to_replace(const std::wstring& path, bool read_only = false);
 
 // Sharing and lock violations: another program holds the file.
 bool is_held(DWORD error);

@@ -123,6 +123,36 @@ TEST_F(Mend, ARunCutOffAfterAnyStepIsMendedByTheNextRun)
     cut_at = 0;
 }
 
+// A read-only file (a game installed from a disc) keeps the attribute whatever
+// point the run is cut off at: the old file put back has it, and so has the new
+// file of a run that was done.
+TEST_F(Mend, AReadOnlyFileKeepsItsAttributeWhereverTheRunIsCutOff)
+{
+    const auto read_only = [this] {
+        return (GetFileAttributesW(dest(L"a.dat").c_str()) & FILE_ATTRIBUTE_READONLY) != 0;
+    };
+    for (cut_at = 1;; ++cut_at) {
+        remove_tree(update_info.dest_dir);
+        give_an_update();
+        before_ = installed();
+        boxes_.clear();
+        ASSERT_TRUE(SetFileAttributesW(dest(L"a.dat").c_str(), FILE_ATTRIBUTE_READONLY));
+        steps_passed = 0;
+        const bool finished = update_process();
+        const int cut = cut_at;
+        cut_at = 0;
+        EXPECT_TRUE(mend_cut_off_run()) << "cut off after step " << cut;
+        EXPECT_TRUE(read_only()) << "cut off after step " << cut;
+        EXPECT_TRUE(boxes_.shown().empty()) << "cut off after step " << cut;
+        if (finished) {
+            EXPECT_EQ(installed(), updated());
+            break;
+        }
+        cut_at = cut;
+    }
+    cut_at = 0;
+}
+
 // A run cut off before it wrote its record can have left only staged files.
 TEST_F(Mend, AStagingFolderWithoutARecordIsRemovedSilently)
 {
