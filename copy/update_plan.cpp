@@ -14,8 +14,7 @@
 
 namespace {
 
-// A file another program holds is tried this often, this far apart.
-constexpr int write_check_tries = 5;
+// A file another program holds is tried brief_hold_tries times, this far apart.
 constexpr DWORD write_check_pause_ms = 250;
 
 // Waits a while with the dialog alive.
@@ -283,18 +282,9 @@ Chold_pause replace_hold_pause(Chold_pause pause)
     return previous;
 }
 
-bool try_through_brief_holds(const std::function<bool()>& attempt, bool (*brief)(DWORD error))
+void pause_for_brief_hold()
 {
-    for (int tried = 1;; ++tried) {
-        if (attempt())
-            return true;
-        const DWORD error = GetLastError();
-        if (!brief(error) || tried == write_check_tries) {
-            SetLastError(error);
-            return false;
-        }
-        hold_pause(write_check_pause_ms);
-    }
+    hold_pause(write_check_pause_ms);
 }
 
 Cwrite_check check_writable(const std::wstring& path, bool read_only)

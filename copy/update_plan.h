@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -75,7 +74,8 @@ Cwrite_check check_writable(const std::wstring& path, bool read_only = false);
 // `brief` does not count as such a hold, or about a second has passed, with the
 // dialog alive meanwhile. True when it succeeded; otherwise GetLastError() tells the
 // last failure.
-bool try_through_brief_holds(const std::function<bool()>& attempt, bool (*brief)(DWORD error));
+template <class Cattempt>
+bool try_through_brief_holds(Cattempt attempt, bool (*brief)(DWORD error));
 
 // Opens the file with the access its replacement needs (writing and deletion,
 // without sharing) and closes it at once; once, without waiting.
@@ -90,3 +90,22 @@ bool is_held_or_refused(DWORD error);
 // wait. Returns the one it replaces; null puts the real wait back.
 using Chold_pause = void (*)(DWORD milliseconds);
 Chold_pause replace_hold_pause(Chold_pause pause);
+
+// One wait between two tries of try_through_brief_holds, and how many tries it makes.
+void pause_for_brief_hold();
+constexpr int brief_hold_tries = 5;
+
+template <class Cattempt>
+bool try_through_brief_holds(Cattempt attempt, bool (*brief)(DWORD error))
+{
+    for (int tried = 1;; ++tried) {
+        if (attempt())
+            return true;
+        const DWORD error = GetLastError();
+        if (!brief(error) || tried == brief_hold_tries) {
+            SetLastError(error);
+            return false;
+        }
+        pause_for_brief_hold();
+    }
+}
