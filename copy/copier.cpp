@@ -22,7 +22,7 @@ namespace {
 HANDLE open_source(const std::wstring& path, std::uint64_t& size)
 {
     const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     LARGE_INTEGER measured = {};
     if (file != INVALID_HANDLE_VALUE && GetFileSizeEx(file, &measured)) {
         size = static_cast<std::uint64_t>(measured.QuadPart);
