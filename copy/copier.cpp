@@ -1,7 +1,6 @@
 #include "copy/copier.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 #include "copy/folder_listing.h"
@@ -17,12 +16,44 @@
 
 namespace {
 
+// Opens a file of the update data for reading, shared with readers only, and
+// measures it. A file another program still writes (an extractor, a sync client)
+// is refused the same way on every system, rather than copied half-written.
+HANDLE open_source(const std::wstring& path, std::uint64_t& size)
+{
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    LARGE_INTEGER measured = {};
+    if (file != INVALID_HANDLE_VALUE && GetFileSizeEx(file, &measured)) {
+        size = static_cast<std::uint64_t>(measured.QuadPart);
+        return file;
+    }
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    return INVALID_HANDLE_VALUE;
+}
+
+// Reads up to `count` bytes; 0 for a failed read and for the end of the file.
+std::size_t read_some(HANDLE file, char* bytes, std::size_t count)
+{
+    DWORD got = 0;
+    return ReadFile(file, bytes, static_cast<DWORD>(count), &got, nullptr) ? got : 0;
+}
+
 // Creates the staged file (or truncates one written for the same target earlier in
-// the run).
+// the run). A scanner that looks at the file of the same name it just saw closed
+// is waited out.
 HANDLE open_staged(const std::wstring& path, const Ctarget& target)
 {
-    return CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                       temporary_file_attributes(target), nullptr);
+    HANDLE file = INVALID_HANDLE_VALUE;
+    try_through_brief_holds(
+        [&] {
+            file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               temporary_file_attributes(target), nullptr);
+            return file != INVALID_HANDLE_VALUE;
+        },
+        is_held_or_refused);
+    return file;
 }
 
 // Writes all of `count` bytes; a full volume may first accept fewer bytes than asked
@@ -115,8 +146,9 @@ bool Ccopier::write_blocks(const std::wstring& source_path, const std::wstring& 
                            const std::wstring& dest_path, const Ctarget& target,
                            std::uint64_t run_total, std::uint64_t& run_remaining)
 {
-    Cfile source;
-    if (!source.open(source_path, L"rb"))
+    std::uint64_t size = 0;
+    Chandle_file source(open_source(source_path, size));
+    if (!source.is_open())
         return fail(msg::source_open_failed(source_path));
     Chandle_file dest(open_staged(staged_path, target));
     if (!dest.is_open())
@@ -127,12 +159,11 @@ bool Ccopier::write_blocks(const std::wstring& source_path, const std::wstring& 
 
     // Exactly the size taken at open is copied: a file that grows meanwhile cannot
     // push the counts below zero, and one that shrinks ends in a read of no bytes.
-    const std::uint64_t size = static_cast<std::uint64_t>(source.size);
     std::uint64_t file_remaining = size;
     while (file_remaining > 0) {
         const std::size_t wanted =
             static_cast<std::size_t>(std::min<std::uint64_t>(block_size, file_remaining));
-        const std::size_t got = fread(block_.data(), 1, wanted, source.stream);
+        const std::size_t got = read_some(source.handle, block_.data(), wanted);
         if (got == 0)
             return fail(msg::source_read_failed(source_path));
         if (!write_all(dest.handle, block_.data(), got))

@@ -44,6 +44,10 @@ bool put_back(const std::wstring& dest_dir, const Crecorded_file& file)
     const std::wstring old = staged_old_path(dest_dir, file.index);
     if (!exists(old) || same_file(old, target))
         return true;  // never replaced
+    // The new file may have been given the old one's read-only attribute.
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesW(target.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
     return move_waiting(old, target, true) == Cmove_outcome::moved;
 }
 

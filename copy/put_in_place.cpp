@@ -13,17 +13,11 @@
 
 namespace {
 
-bool is_held_or_refused(DWORD error)
-{
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
-           error == ERROR_ACCESS_DENIED;
-}
-
 // What a target is after the check's wait for a program that holds it (about a
 // second): let go, still held, or refused for another reason.
-Cmove_outcome after_waiting(const std::wstring& target)
+Cmove_outcome after_waiting(const std::wstring& target, bool read_only)
 {
-    switch (check_writable(target)) {
+    switch (check_writable(target, read_only)) {
     case Cwrite_check::writable:
         return Cmove_outcome::moved;
     case Cwrite_check::in_use:
@@ -37,27 +31,38 @@ Cmove_outcome after_waiting(const std::wstring& target)
 // Whether another program holds the target so that it cannot be replaced: opened
 // for deletion with every sharing, as the rename over it will. Asked before the
 // link is made, since a link to a held file cannot be removed until it is let go.
-Cmove_outcome free_to_replace(const std::wstring& target)
+Cmove_outcome free_to_replace(const std::wstring& target, bool read_only)
 {
     const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     Chandle_file probe(CreateFileW(target.c_str(), DELETE, share, nullptr, OPEN_EXISTING,
                                    FILE_ATTRIBUTE_NORMAL, nullptr));
     if (probe.is_open() || !is_held_or_refused(GetLastError()))
         return Cmove_outcome::moved;  // free, or the rename tells what is wrong
-    return after_waiting(target);
+    return after_waiting(target, read_only);
+}
+
+// The new file takes the old one's read-only attribute once it is in place.
+Cmove_outcome keep_read_only(const std::wstring& target)
+{
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES ||
+        !SetFileAttributesW(target.c_str(), attributes | FILE_ATTRIBUTE_READONLY))
+        return Cmove_outcome::refused;
+    return Cmove_outcome::moved;
 }
 
 // Keeps the old file in the staging folder and puts the new one over it. A hard
 // link keeps the target's name taken, so the new file is renamed over a name that
 // exists, which costs little; without hard links (FAT) the old file is renamed
-// away and the new one into the freed name.
+// away and the new one into the freed name. So is a read-only file, which cannot
+// be renamed over: it keeps its attribute, and the new file is given it.
 Cmove_outcome replace_keeping_old(const std::wstring& staged, const std::wstring& old,
-                                  const std::wstring& target)
+                                  const std::wstring& target, bool read_only)
 {
-    const Cmove_outcome free = free_to_replace(target);
+    const Cmove_outcome free = free_to_replace(target, read_only);
     if (free != Cmove_outcome::moved)
         return free;
-    if (CreateHardLinkW(old.c_str(), target.c_str(), nullptr)) {
+    if (!read_only && CreateHardLinkW(old.c_str(), target.c_str(), nullptr)) {
         cut_off_point();
         return move_waiting(staged, target, true);
     }
@@ -65,7 +70,8 @@ Cmove_outcome replace_keeping_old(const std::wstring& staged, const std::wstring
     if (away != Cmove_outcome::moved)
         return away;
     cut_off_point();
-    return move_waiting(staged, target, false);
+    const Cmove_outcome placed = move_waiting(staged, target, false);
+    return placed == Cmove_outcome::moved && read_only ? keep_read_only(target) : placed;
 }
 
 // The folders of the record that `relative` lies in, outermost first, each made
@@ -106,18 +112,16 @@ std::wstring refusal_text(Cmove_outcome outcome, const std::wstring& dest_path)
 Cmove_outcome move_waiting(const std::wstring& from, const std::wstring& to, bool replace)
 {
     const DWORD flags = replace ? MOVEFILE_REPLACE_EXISTING : 0;
-    if (MoveFileExW(from.c_str(), to.c_str(), flags))
+    const auto move = [&] { return MoveFileExW(from.c_str(), to.c_str(), flags) != FALSE; };
+    if (try_through_brief_holds(move, is_held_or_refused))
         return Cmove_outcome::moved;
-    if (!is_held_or_refused(GetLastError()) ||
-        GetFileAttributesW(to.c_str()) == INVALID_FILE_ATTRIBUTES)
+    // Still refused after the wait: in use where another program holds the target.
+    const DWORD error = GetLastError();
+    if (!is_held_or_refused(error) || GetFileAttributesW(to.c_str()) == INVALID_FILE_ATTRIBUTES)
         return Cmove_outcome::refused;
-    // The same wait as the check before the copy; a program that let go meanwhile
-    // leaves the way free for one more try.
-    const Cmove_outcome waited = after_waiting(to);
-    if (waited != Cmove_outcome::moved)
-        return waited;
-    return MoveFileExW(from.c_str(), to.c_str(), flags) ? Cmove_outcome::moved
-                                                        : Cmove_outcome::refused;
+    if (!opens_to_replace(to) && is_held(GetLastError()))
+        return Cmove_outcome::in_use;
+    return Cmove_outcome::refused;
 }
 
 bool put_files_in_place(const std::wstring& dest_dir, const Crun_record& record,
@@ -133,7 +137,8 @@ bool put_files_in_place(const std::wstring& dest_dir, const Crun_record& record,
         const std::wstring staged = staged_new_path(dest_dir, file.index);
         Cmove_outcome outcome = Cmove_outcome::refused;
         if (file.replaces) {
-            outcome = replace_keeping_old(staged, staged_old_path(dest_dir, file.index), target);
+            outcome = replace_keeping_old(staged, staged_old_path(dest_dir, file.index), target,
+                                          file.read_only);
         } else {
             if (!make_folders_for(dest_dir, file.relative, recorded, made)) {
                 warning = msg::destination_open_failed(target);

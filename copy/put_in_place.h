@@ -10,8 +10,9 @@
 
 enum class Cmove_outcome { moved, in_use, refused };
 
-// Renames `from` to `to`, over an existing `to` when `replace`. A `to` that another
-// program holds is tried again like the check before the copy (about a second).
+// Renames `from` to `to`, over an existing `to` when `replace`, trying again for
+// about a second while either is held or refused (try_through_brief_holds). In use
+// when another program still holds an existing `to`.
 Cmove_outcome move_waiting(const std::wstring& from, const std::wstring& to, bool replace);
 
 // Puts every file of the record in place, making the folders it names as they are

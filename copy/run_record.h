@@ -24,6 +24,10 @@ struct Crecorded_file {
     std::size_t index = 0;  // the staged file that goes there (staging.h)
     bool replaces = false;  // an old file is there; it is kept until the end
     std::wstring relative;  // below the installation folder, as named on disk
+    // The old file has the read-only attribute (a game installed from a disc): the
+    // new file gets it too. Known to the run that plans it; not in the record, since
+    // undoing a run puts the old file back with its own attributes.
+    bool read_only = false;
 };
 
 struct Crun_record {

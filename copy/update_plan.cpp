@@ -14,8 +14,7 @@
 
 namespace {
 
-// A file another program holds is tried this often, this far apart.
-constexpr int write_check_tries = 5;
+// A file another program holds is tried brief_hold_tries times, this far apart.
 constexpr DWORD write_check_pause_ms = 250;
 
 // Waits a while with the dialog alive.
@@ -27,6 +26,8 @@ void pause_pumping(DWORD milliseconds)
         Sleep(20);
     }
 }
+
+Chold_pause hold_pause = pause_pumping;
 
 // A file where a folder of the destination has to be: the copy could make neither
 // the folder nor the file. Looks from the folder up to the installation folder.
@@ -81,7 +82,9 @@ bool check_targets_writable(const std::vector<Cplanned_file>& plan)
         const std::wstring dest_path = update_info.dest_dir + L"\\" + file.relative;
         if (!checked.insert(fold_path_case(dest_path)).second)
             continue;
-        switch (check_writable(path_folder(dest_path) + L"\\" + file.target.name_on_disk)) {
+        const bool read_only = (file.target.attributes & FILE_ATTRIBUTE_READONLY) != 0;
+        switch (check_writable(path_folder(dest_path) + L"\\" + file.target.name_on_disk,
+                               read_only)) {
         case Cwrite_check::writable:
             break;
         case Cwrite_check::in_use:
@@ -249,21 +252,46 @@ bool check_before_copy(std::vector<Cplanned_file>& plan, const Clisting_tick& ti
     return find_targets(plan, tick) && check_targets_writable(plan) && check_room(plan);
 }
 
-Cwrite_check check_writable(const std::wstring& path)
+bool opens_to_replace(const std::wstring& path, bool read_only)
 {
-    for (int attempt = 1;; ++attempt) {
-        const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file != INVALID_HANDLE_VALUE) {
-            CloseHandle(file);
-            return Cwrite_check::writable;
-        }
-        const DWORD error = GetLastError();
-        // Virus scanners and indexers hold files briefly; a running game does not let go.
-        if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION)
-            return Cwrite_check::refused;
-        if (attempt == write_check_tries)
-            return Cwrite_check::in_use;
-        pause_pumping(write_check_pause_ms);
-    }
+    // The old file is kept through a hard link and the new one renamed over it, so
+    // a file that may be written but not replaced is found here, not half-way.
+    const DWORD access = (read_only ? FILE_WRITE_ATTRIBUTES : GENERIC_WRITE) | DELETE;
+    const HANDLE file = CreateFileW(path.c_str(), access, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(file);
+    return true;
+}
+
+bool is_held(DWORD error)
+{
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+bool is_held_or_refused(DWORD error)
+{
+    return is_held(error) || error == ERROR_ACCESS_DENIED;
+}
+
+Chold_pause replace_hold_pause(Chold_pause pause)
+{
+    const Chold_pause previous = hold_pause;
+    hold_pause = pause ? pause : pause_pumping;
+    return previous;
+}
+
+void pause_for_brief_hold()
+{
+    hold_pause(write_check_pause_ms);
+}
+
+Cwrite_check check_writable(const std::wstring& path, bool read_only)
+{
+    // A running game does not let go within the wait; an access denial here is
+    // the file's permissions, not a moment's hold.
+    if (try_through_brief_holds([&] { return opens_to_replace(path, read_only); }, is_held))
+        return Cwrite_check::writable;
+    return is_held(GetLastError()) ? Cwrite_check::in_use : Cwrite_check::refused;
 }

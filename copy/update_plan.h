@@ -3,6 +3,8 @@
 // #COPY_FILE entry accounted for in the update data, then the installation checked
 // for each file's target (in use, refused) and for room.
 
+#include <windows.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -56,10 +58,54 @@ bool plan_update(const std::vector<std::wstring>& entries, const Clisting_tick& 
                  std::vector<Cplanned_file>& plan);
 
 // Before any byte of the installation changes: every file that is already there
-// can be written (tried again for about a second while another program holds it),
+// can be written and replaced (tried again for about a second while another program holds it),
 // and the volume has room for the update. False after telling the user.
 bool check_before_copy(std::vector<Cplanned_file>& plan, const Clisting_tick& tick);
 
-// Opens an installed file for writing without sharing, and closes it at once.
+// Opens an installed file for writing and deletion without sharing, the access its
+// replacement needs, and closes it at once.
 enum class Cwrite_check { writable, in_use, refused };
-Cwrite_check check_writable(const std::wstring& path);
+// A read-only file is asked for what its swap needs instead: its attributes and
+// its deletion (it is renamed away, never opened for writing).
+Cwrite_check check_writable(const std::wstring& path, bool read_only = false);
+
+// Virus scanners, indexers and sync clients hold a file for a moment right after it
+// was written or renamed. Tries `attempt` until it succeeds, fails with an error
+// `brief` does not count as such a hold, or about a second has passed, with the
+// dialog alive meanwhile. True when it succeeded; otherwise GetLastError() tells the
+// last failure.
+template <class Cattempt>
+bool try_through_brief_holds(Cattempt attempt, bool (*brief)(DWORD error));
+
+// Opens the file with the access its replacement needs (writing and deletion,
+// without sharing) and closes it at once; once, without waiting.
+bool opens_to_replace(const std::wstring& path, bool read_only = false);
+
+// Sharing and lock violations: another program holds the file.
+bool is_held(DWORD error);
+// Those and an access denial, which a file being scanned or renamed also gives.
+bool is_held_or_refused(DWORD error);
+
+// The wait between two tries (pumping messages); tests put one in that does not
+// wait. Returns the one it replaces; null puts the real wait back.
+using Chold_pause = void (*)(DWORD milliseconds);
+Chold_pause replace_hold_pause(Chold_pause pause);
+
+// One wait between two tries of try_through_brief_holds, and how many tries it makes.
+void pause_for_brief_hold();
+constexpr int brief_hold_tries = 5;
+
+template <class Cattempt>
+bool try_through_brief_holds(Cattempt attempt, bool (*brief)(DWORD error))
+{
+    for (int tried = 1;; ++tried) {
+        if (attempt())
+            return true;
+        const DWORD error = GetLastError();
+        if (!brief(error) || tried == brief_hold_tries) {
+            SetLastError(error);
+            return false;
+        }
+        pause_for_brief_hold();
+    }
+}

@@ -89,7 +89,9 @@ Crun_record record_of(const std::vector<Cplanned_file>& plan, std::vector<std::s
         staged.push_back(found.first->second);
         if (!found.second)
             continue;
-        record.files.push_back({record.files.size(), file.target.exists, relative});
+        const bool read_only =
+            file.target.exists && (file.target.attributes & FILE_ATTRIBUTE_READONLY);
+        record.files.push_back({record.files.size(), file.target.exists, relative, read_only});
         if (!file.target.exists)
             add_missing_folders(relative, folders_seen, record.folders);
     }

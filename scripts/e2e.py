@@ -21,6 +21,10 @@ Content of a file in "gamedata", "install" and "expect.install":
 "expect.absent" lists paths below drive C: that must not exist after the run
 (nothing written outside the installation).
 
+"read_only" lists files of the world given the read-only attribute before the run
+(Wine keeps it as a mode without write permission); "expect.read_only" lists files
+that must have it after the run.
+
 A scenario with "wine_lang" (a Linux locale such as "C.UTF-8", whose Windows has
 code page 1252) runs in a prefix of its own made under that locale.
 
@@ -305,6 +309,9 @@ def check(name, out_dir, scenario, transcript, calls, world, install_dir, before
         differ = sorted(k for k in set(after) & set(want_tree) if after[k] != want_tree[k])
         problems.append("installation differs: missing %s, unexpected %s, different %s" % (
             missing, extra, differ))
+    for rel in expect.get("read_only", []):
+        if os.stat(os.path.join(world, *rel.split("/"))).st_mode & 0o222:
+            problems.append("%s is not read-only after the run" % rel)
     for rel in expect.get("absent", []):
         if os.path.lexists(drive_c(*rel.split("/"))):
             problems.append("C:\\%s exists after the run" % rel.replace("/", "\\"))
@@ -388,7 +395,9 @@ def unmount_below(path):
 
 def hold_file(helpers_dir, world, name, hold, out_dir):
     """Starts hold_file.exe on a file of the world and waits until it holds it.
-    "hold": {"file": "game/b.dat", "like_a_game": true}."""
+    "hold": {"file": "game/b.dat", "like_a_game": true}; instead of like_a_game,
+    "how": "shared" (read, shared with writers but not with its replacement) or
+    "write" (an extractor still writing it)."""
     ready = os.path.join(out_dir, "hold.ready")
     release = os.path.join(out_dir, "hold.release")
     args = ["wine", os.path.join(helpers_dir, "hold_file.exe"),
@@ -396,6 +405,8 @@ def hold_file(helpers_dir, world, name, hold, out_dir):
             "Z:" + ready.replace("/", "\\"), "Z:" + release.replace("/", "\\")]
     if hold.get("like_a_game"):
         args.append("read")
+    elif hold.get("how"):
+        args.append(hold["how"])
     log = open(os.path.join(out_dir, "hold.log"), "wb")
     process = subprocess.Popen(args, stdout=log, stderr=log, stdin=subprocess.DEVNULL)
     for _ in range(200):
@@ -553,6 +564,9 @@ def run_scenario_body(name, target, out_root, shots, scenarios, interactive):
     make_tree(os.path.join(world, install_dir), scenario.get("install", {}), upd)
     for rel in scenario.get("immutable", []):
         subprocess.check_call(["chattr", "+i", os.path.join(world, *rel.split("/"))])
+    for rel in scenario.get("read_only", []):
+        path = os.path.join(world, *rel.split("/"))
+        os.chmod(path, os.stat(path).st_mode & ~0o222)
 
     record = scenario.get("registry")
     reg_key = "UpdaterE2E\\" + name

@@ -177,66 +177,77 @@ TEST_F(Copier, CountsStayInRangeWhenTheListingWasShort)
     EXPECT_EQ(recorder.positions(1002), std::vector<int>{1000});
 }
 
-TEST_F(Copier, AFileThatGrowsIsCopiedUpToItsSizeAtOpen)
+// Opens a file of the update data for writing the way an extractor or a sync client
+// does (sharing reading and writing); INVALID_HANDLE_VALUE when it is refused.
+HANDLE open_as_writer(const std::wstring& path)
 {
-    const std::string bytes = pattern_bytes(1500000);
-    write_file(source(L"grows.dat"), bytes);
+    return CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+class Copier_source_writer : public copy_test::Copy_world,
+                             public testing::WithParamInterface<std::uint64_t> {};
+
+// Another program that tries to grow or cut the source after the first block is
+// kept out (the source is shared with readers only), and the bytes copied are the
+// ones there were at open.
+TEST_P(Copier_source_writer, IsKeptOutWhileTheSourceIsCopied)
+{
+    const std::uint64_t cut_to = GetParam();  // 0: the writer appends instead
+    const std::string bytes = pattern_bytes(2500000);
+    write_file(source(L"a.dat"), bytes);
+    write_file(dest(L"a.dat"), "installed");
     Cbetween_blocks probe;
+    DWORD refusal = 0;
     probe.action = [&] {
-        FILE* file = _wfopen(source(L"grows.dat").c_str(), L"ab");
-        ASSERT_NE(file, nullptr);
-        fwrite("more bytes", 1, 10, file);
-        fclose(file);
+        const HANDLE file = open_as_writer(source(L"a.dat"));
+        refusal = GetLastError();
+        if (file == INVALID_HANDLE_VALUE)
+            return;
+        DWORD written = 0;
+        LARGE_INTEGER at;
+        at.QuadPart = static_cast<LONGLONG>(cut_to ? cut_to : bytes.size());
+        SetFilePointerEx(file, at, nullptr, FILE_BEGIN);
+        if (cut_to)
+            SetEndOfFile(file);
+        else
+            WriteFile(file, "more", 4, &written, nullptr);
+        CloseHandle(file);
     };
     probe.post();  // handed over after the first block
 
-    std::uint64_t run_remaining = 1500000;
-    EXPECT_TRUE(copy_one_file(L"grows.dat", 1500000, run_remaining));
+    std::uint64_t run_remaining = 2500000;
+    EXPECT_TRUE(copy_one_file(L"a.dat", 2500000, run_remaining));
 
     EXPECT_EQ(probe.handled, 1);
+    EXPECT_EQ(refusal, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
     EXPECT_EQ(run_remaining, 0u);
-    EXPECT_TRUE(read_file(dest(L"grows.dat")) == bytes);
+    EXPECT_TRUE(read_file(dest(L"a.dat")) == bytes);
+    EXPECT_TRUE(read_file(source(L"a.dat")) == bytes);
 }
 
-class Copier_shrinking_source : public copy_test::Copy_world,
-                                public testing::WithParamInterface<std::uint64_t> {};
+INSTANTIATE_TEST_SUITE_P(GrowOrCut, Copier_source_writer, testing::Values(0, 500000, 1200000));
 
-// The source is cut short by another program after the first block: the copy
-// stops with the source's read warning instead of waiting for bytes that never
-// come, and the installed file stays as it was.
-TEST_P(Copier_shrinking_source, StopsWithTheReadWarning)
+// A source another program still writes is refused before anything changes: the
+// source is named, the installed file and the staging folder are as they were.
+TEST_F(Copier, ASourceStillBeingWrittenIsRefused)
 {
-    const std::uint64_t cut_to = GetParam();
-    write_file(source(L"a.dat"), pattern_bytes(2500000));
+    write_file(source(L"a.dat"), "half-written");
     write_file(dest(L"a.dat"), "installed");
-    Cbetween_blocks probe;
-    probe.action = [&] {
-        const HANDLE file = CreateFileW(source(L"a.dat").c_str(), GENERIC_WRITE,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE);
-        LARGE_INTEGER at;
-        at.QuadPart = static_cast<LONGLONG>(cut_to);
-        SetFilePointerEx(file, at, nullptr, FILE_BEGIN);
-        EXPECT_TRUE(SetEndOfFile(file));
-        CloseHandle(file);
-    };
-    probe.post();
+    const HANDLE writer = open_as_writer(source(L"a.dat"));
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
 
-    std::uint64_t run_remaining = 2500000;
-    EXPECT_FALSE(copy_one_file(L"a.dat", 2500000, run_remaining));
+    std::uint64_t run_remaining = 12;
+    EXPECT_FALSE(copy_one_file(L"a.dat", 12, run_remaining));
+    CloseHandle(writer);
 
-    EXPECT_EQ(boxes_.texts(), (std::vector<std::wstring>{msg::source_read_failed(source(L"a.dat")),
+    EXPECT_EQ(boxes_.texts(), (std::vector<std::wstring>{msg::source_open_failed(source(L"a.dat")),
                                                          msg::update_failed}));
-    EXPECT_EQ(boxes_.shown()[0].style, static_cast<UINT>(MB_ICONWARNING));
-    EXPECT_EQ(boxes_.shown()[0].caption, L"テストゲーム");
     EXPECT_EQ(read_file(dest(L"a.dat")), "installed");
     EXPECT_EQ(GetFileAttributesW(staging_folder(update_info.dest_dir).c_str()),
               INVALID_FILE_ATTRIBUTES);
-    EXPECT_LT(run_remaining, 2500000u);
+    EXPECT_EQ(run_remaining, 12u);
 }
-
-INSTANTIATE_TEST_SUITE_P(Cut, Copier_shrinking_source, testing::Values(500000, 1200000));
 
 TEST_F(Copier, MissingSourceIsNamedAndNothingIsTouched)
 {
@@ -253,17 +264,7 @@ TEST_F(Copier, MissingSourceIsNamedAndNothingIsTouched)
 
 // The ways a destination cannot be opened; each names the destination path, leaves
 // what is installed as it was, and releases the source.
-bool opens_for_writing(const std::wstring& path)
-{
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    CloseHandle(file);
-    return true;
-}
-
-enum class Cblocked { read_only, held_without_sharing, folder_is_a_file, name_is_a_folder,
+enum class Cblocked { held_without_sharing, folder_is_a_file, name_is_a_folder,
                       staging_is_a_file };
 
 class Copier_blocked_destination : public copy_test::Copy_world,
@@ -275,13 +276,6 @@ TEST_P(Copier_blocked_destination, NamesTheDestinationAndStops)
     write_file(source(relative), "new");
     HANDLE held = INVALID_HANDLE_VALUE;
     switch (GetParam()) {
-    case Cblocked::read_only:
-        write_file(dest(relative), "installed");
-        ASSERT_TRUE(SetFileAttributesW(dest(relative).c_str(), FILE_ATTRIBUTE_READONLY));
-        if (opens_for_writing(dest(relative)))
-            GTEST_SKIP() << "the read-only attribute does not hold writers back here "
-                            "(Wine run by root); the end-to-end runs use an immutable file";
-        break;
     case Cblocked::held_without_sharing:
         write_file(dest(relative), "installed");
         held = CreateFileW(dest(relative).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
@@ -309,11 +303,8 @@ TEST_P(Copier_blocked_destination, NamesTheDestinationAndStops)
     // The new bytes are written in the staging folder; only the swap meets a target
     // that cannot be replaced (held: in use, after the wait of the check) or a folder
     // that cannot be made.
-    const bool swap_refused =
-        GetParam() == Cblocked::read_only || GetParam() == Cblocked::held_without_sharing;
+    const bool swap_refused = GetParam() == Cblocked::held_without_sharing;
     std::wstring expected = msg::destination_open_failed(dest(relative));
-    if (GetParam() == Cblocked::read_only)
-        expected = msg::destination_write_failed(dest(relative));
     if (GetParam() == Cblocked::held_without_sharing)
         expected = msg::destination_in_use(dest(relative));
     EXPECT_EQ(boxes_.texts(), (std::vector<std::wstring>{expected, msg::update_failed}));
@@ -336,9 +327,8 @@ TEST_P(Copier_blocked_destination, NamesTheDestinationAndStops)
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, Copier_blocked_destination,
-                         testing::Values(Cblocked::read_only, Cblocked::held_without_sharing,
-                                         Cblocked::folder_is_a_file, Cblocked::name_is_a_folder,
-                                         Cblocked::staging_is_a_file));
+                         testing::Values(Cblocked::held_without_sharing, Cblocked::folder_is_a_file,
+                                         Cblocked::name_is_a_folder, Cblocked::staging_is_a_file));
 
 // The replace step: the new bytes arrive under the name the target has on disk,
 // with its hidden and system attributes, and a temporary file left by a run that
@@ -378,7 +368,7 @@ TEST_P(Copier_replace, PutsTheNewFileInPlaceWhole)
     FindClose(search);
     EXPECT_EQ(names, std::vector<std::wstring>{c.name_after});
     EXPECT_EQ(read_file(dest(c.name_after)), "new");
-    const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY;
     EXPECT_EQ(GetFileAttributesW(dest(c.name_after).c_str()) & kept, c.installed_attributes & kept);
     EXPECT_TRUE(boxes_.shown().empty());
 }
@@ -391,7 +381,11 @@ INSTANTIATE_TEST_SUITE_P(
                     Creplace_case{L"data.bin", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, false,
                                   L"data.bin"},
                     Creplace_case{L"data.bin", FILE_ATTRIBUTE_NORMAL, true, L"data.bin"},
-                    Creplace_case{nullptr, 0, true, L"data.bin"}));
+                    Creplace_case{nullptr, 0, true, L"data.bin"},
+                    // From a disc: the Yes covers it, and the new file is read-only too.
+                    Creplace_case{L"data.bin", FILE_ATTRIBUTE_READONLY, false, L"data.bin"},
+                    Creplace_case{L"DATA.BIN", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN,
+                                  false, L"DATA.BIN"}));
 
 // The system refuses to create a file over a hidden or system one unless the
 // create asks for those attributes too; the temporary file carries them.

@@ -123,6 +123,36 @@ TEST_F(Mend, ARunCutOffAfterAnyStepIsMendedByTheNextRun)
     cut_at = 0;
 }
 
+// A read-only file (a game installed from a disc) keeps the attribute whatever
+// point the run is cut off at: the old file put back has it, and so has the new
+// file of a run that was done.
+TEST_F(Mend, AReadOnlyFileKeepsItsAttributeWhereverTheRunIsCutOff)
+{
+    const auto read_only = [this] {
+        return (GetFileAttributesW(dest(L"a.dat").c_str()) & FILE_ATTRIBUTE_READONLY) != 0;
+    };
+    for (cut_at = 1;; ++cut_at) {
+        remove_tree(update_info.dest_dir);
+        give_an_update();
+        before_ = installed();
+        boxes_.clear();
+        ASSERT_TRUE(SetFileAttributesW(dest(L"a.dat").c_str(), FILE_ATTRIBUTE_READONLY));
+        steps_passed = 0;
+        const bool finished = update_process();
+        const int cut = cut_at;
+        cut_at = 0;
+        EXPECT_TRUE(mend_cut_off_run()) << "cut off after step " << cut;
+        EXPECT_TRUE(read_only()) << "cut off after step " << cut;
+        EXPECT_TRUE(boxes_.shown().empty()) << "cut off after step " << cut;
+        if (finished) {
+            EXPECT_EQ(installed(), updated());
+            break;
+        }
+        cut_at = cut;
+    }
+    cut_at = 0;
+}
+
 // A run cut off before it wrote its record can have left only staged files.
 TEST_F(Mend, AStagingFolderWithoutARecordIsRemovedSilently)
 {
@@ -217,7 +247,7 @@ TEST(Run_record, ReadsBackWhatWasWritten)
 }
 
 // Faults that show only during the copy leave the installation exactly as it was,
-// with nothing of the run left: a source cut short, a source gone, a target taken
+// with nothing of the run left: a source still being written, a source gone, a target taken
 // by another program after the check.
 TEST_F(Mend, AFaultDuringTheRunPutsEverythingBack)
 {
@@ -227,15 +257,13 @@ TEST_F(Mend, AFaultDuringTheRunPutsEverythingBack)
         std::function<void()> act;
         std::function<std::wstring()> warning;
     } const cases[] = {
-        {"a source cut short", L"a.dat",
+        {"a source still being written", L"a.dat",
          [this] {
-             const HANDLE file = CreateFileW(source(L"a.dat").c_str(), GENERIC_WRITE,
-                                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-             SetEndOfFile(file);
-             CloseHandle(file);
+             held_ = CreateFileW(source(L"c.dat").c_str(), GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
          },
-         [this] { return msg::source_read_failed(source(L"a.dat")); }},
+         [this] { return msg::source_open_failed(source(L"c.dat")); }},
         {"a source gone", L"sub\\b.dat", [this] { DeleteFileW(source(L"c.dat").c_str()); },
          [this] { return msg::source_open_failed(source(L"c.dat")); }},
         {"a target held after the check", L"c.dat",

@@ -120,27 +120,29 @@ TEST_F(Pacing_at_a_box, TheLatestStateIsShownBeforeAWarning)
     fake_now = 0;
     replace_progress_clock(fake_clock);
     write_file(source(L"a.dat"), std::string(3000000, 'x'));
+    write_file(source(L"b.dat"), "still being written");
     open_dialog();
-    Cbetween_blocks cutter;  // after the first block, the source shrinks to half
-    cutter.action = [&] {
-        const HANDLE file = CreateFileW(source(L"a.dat").c_str(), GENERIC_WRITE,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        LARGE_INTEGER at;
-        at.QuadPart = 1500000;
-        SetFilePointerEx(file, at, nullptr, FILE_BEGIN);
-        SetEndOfFile(file);
-        CloseHandle(file);
-    };
-    cutter.post();
+    // The second file is refused after the first was written in full, unshown.
+    const HANDLE writer = CreateFileW(source(L"b.dat").c_str(), GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
     file_bar_at_box = -1;
     const Cmessage_box_function previous = replace_message_box(record_file_bar);
 
-    std::uint64_t remaining = 3000000;
-    EXPECT_FALSE(copy_one_file(L"a.dat", 3000000, remaining));
+    Ccopier copier;
+    copier.begin_writing(update_info.dest_dir);
+    ASSERT_TRUE(make_staging_folder_for(update_info.dest_dir, 0));
+    std::uint64_t remaining = 3000019;
+    EXPECT_TRUE(copier.write_new_file(L"a.dat", staged_new_path(update_info.dest_dir, 0),
+                                      Ctarget(), 3000019, remaining));
+    EXPECT_FALSE(copier.write_new_file(L"b.dat", staged_new_path(update_info.dest_dir, 1),
+                                       Ctarget(), 3000019, remaining));
     replace_message_box(previous);
+    CloseHandle(writer);
+    remove_folder_tree(staging_folder(update_info.dest_dir));
 
-    EXPECT_EQ(file_bar_at_box, 500);  // 1,500,000 of 3,000,000 bytes read
+    EXPECT_EQ(file_bar_at_box, 1000);  // the first file in full, never shown before
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,8 @@
 #include "session/message_box.h"
 #include "session/messages.h"
 #include "copy/folder_listing.h"
+#include "copy/put_in_place.h"
+#include "copy/staging.h"
 #include "copy/update_plan.h"
 #include "copy/update_process_dialog.h"
 #include "copy_test_support.h"
@@ -359,8 +362,8 @@ TEST_F(Update_run, DialogIsShownCaptionedAndRangedWhileFilesAreCopied)
 }
 
 // The installation is checked before its first byte changes: a file another
-// program holds (the way a running game holds its data) or one that cannot be
-// opened for writing stops the run with nothing changed, over the dialog.
+// program holds (the way a running game holds its data, or shared with writers but
+// not with its replacement) or one that cannot be opened for writing stops the run with nothing changed, over the dialog.
 TEST_F(Update_run, ABlockedTargetStopsTheRunWithNothingChanged)
 {
     give({{L"a.dat", "a"}, {L"b.dat", "b"}, {L"c.dat", "c"}, {L"d.dat", "d"}});
@@ -373,6 +376,8 @@ TEST_F(Update_run, ABlockedTargetStopsTheRunWithNothingChanged)
     } const cases[] = {
         {FILE_SHARE_READ, msg::destination_in_use(dest(L"c.dat"))},
         {0, msg::destination_in_use(dest(L"c.dat"))},
+        // Writable, but not replaceable: the swap's rename over it would be refused.
+        {FILE_SHARE_READ | FILE_SHARE_WRITE, msg::destination_in_use(dest(L"c.dat"))},
         {~DWORD(0), msg::destination_open_failed(dest(L"d.dat"))},
     };
     for (const auto& c : cases) {
@@ -434,6 +439,118 @@ TEST_F(Update_run, AFileLetGoWithinASecondIsWritable)
     EXPECT_EQ(check_writable(dest(L"a.dat")), Cwrite_check::writable);
     WaitForSingleObject(letting_go, INFINITE);
     CloseHandle(letting_go);
+}
+
+// The wait for brief holds, with a pause that does not wait: how often a step is
+// tried for each way it fails, and the failure it ends with.
+std::vector<DWORD> pauses;
+std::function<void()> at_pause;
+void record_pause(DWORD milliseconds)
+{
+    pauses.push_back(milliseconds);
+    if (at_pause)
+        at_pause();
+}
+
+class Brief_holds : public Update_run {
+protected:
+    Brief_holds() : previous_(replace_hold_pause(record_pause)) { pauses.clear(); }
+    ~Brief_holds() override
+    {
+        replace_hold_pause(previous_);
+        at_pause = nullptr;
+    }
+    Chold_pause previous_;
+};
+
+TEST_F(Brief_holds, AreTriedAgainForAboutASecond)
+{
+    struct {
+        const char* what;
+        std::vector<DWORD> failures;  // one per try, before the first success
+        bool (*brief)(DWORD);
+        bool succeeds;
+        std::size_t pauses;
+        DWORD last_error;  // when it does not succeed
+    } const cases[] = {
+        {"free at once", {}, is_held, true, 0, 0},
+        {"held twice", {ERROR_SHARING_VIOLATION, ERROR_LOCK_VIOLATION}, is_held, true, 2, 0},
+        {"held throughout", std::vector<DWORD>(9, ERROR_SHARING_VIOLATION), is_held, false, 4,
+         ERROR_SHARING_VIOLATION},
+        {"refused: the check's permissions", {ERROR_ACCESS_DENIED}, is_held, false, 0,
+         ERROR_ACCESS_DENIED},
+        {"refused twice: a scanner", {ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED},
+         is_held_or_refused, true, 2, 0},
+        {"gone", {ERROR_FILE_NOT_FOUND}, is_held_or_refused, false, 0, ERROR_FILE_NOT_FOUND},
+    };
+    for (const auto& c : cases) {
+        pauses.clear();
+        std::size_t tried = 0;
+        const bool done = try_through_brief_holds(
+            [&] {
+                if (tried == c.failures.size())
+                    return true;
+                SetLastError(c.failures[tried++]);
+                return false;
+            },
+            c.brief);
+        EXPECT_EQ(done, c.succeeds) << c.what;
+        EXPECT_EQ(pauses, std::vector<DWORD>(c.pauses, 250)) << c.what;  // 1 s at most
+        if (!c.succeeds) {
+            EXPECT_EQ(GetLastError(), c.last_error) << c.what;
+        }
+    }
+}
+
+// A scanner that holds a file for a moment, then lets go: the staged file is
+// created once it is free, and so is a rename.
+TEST_F(Brief_holds, AreWaitedOutByTheWrite)
+{
+    give({{L"a.dat", "new a"}, {L"b.dat", "new b"}});
+    write_file(dest(L"a.dat"), "old a");
+    entries({L"a.dat", L"b.dat"});
+    const std::wstring staged = staged_new_path(update_info.dest_dir, 1);
+    HANDLE scanner = INVALID_HANDLE_VALUE;
+    int scans = 0;
+    // While a.dat is written, the scanner looks at a file where b.dat is staged next.
+    Cdialog_recorder recorder;
+    recorder.on_sent = [&](const copy_test::Csent& sent) {
+        if (sent.message == WM_SETTEXT && sent.text == L"a.dat" && scans == 0) {
+            ++scans;
+            write_file(staged, "seen by the scanner");
+            scanner = CreateFileW(staged.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        }
+    };
+    at_pause = [&] {
+        if (scanner != INVALID_HANDLE_VALUE)
+            CloseHandle(scanner);
+        scanner = INVALID_HANDLE_VALUE;
+    };
+
+    EXPECT_TRUE(run_update());
+
+    EXPECT_EQ(scans, 1);
+    EXPECT_EQ(pauses.size(), 1u);
+    EXPECT_EQ(read_file(dest(L"a.dat")), "new a");
+    EXPECT_EQ(read_file(dest(L"b.dat")), "new b");
+}
+
+TEST_F(Brief_holds, AreWaitedOutByARename)
+{
+    write_file(dest(L"new.dat"), "new");
+    HANDLE scanner = CreateFileW(dest(L"new.dat").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(scanner, INVALID_HANDLE_VALUE);
+    at_pause = [&] {
+        CloseHandle(scanner);
+        at_pause = nullptr;
+    };
+
+    EXPECT_EQ(move_waiting(dest(L"new.dat"), dest(L"placed.dat"), false), Cmove_outcome::moved);
+
+    EXPECT_EQ(pauses.size(), 1u);
+    EXPECT_EQ(read_file(dest(L"placed.dat")), "new");
 }
 
 // The user closes the dialog while the second file is copied: the run copies every
