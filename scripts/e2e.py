@@ -19,7 +19,9 @@ Content of a file in "gamedata", "install" and "expect.install":
   {"same_as": "gamedata/REL"}  (expectations only) the bytes of that file, relative
                                to the updater's folder
 "expect.absent" lists paths below drive C: that must not exist after the run
-(nothing written outside the installation).
+(nothing written outside the installation); any of them left by an earlier run
+(of a build that still wrote there) is removed before the run, so that a run
+answers only for what it wrote itself.
 
 "read_only" lists files of the world given the read-only attribute before the run
 (Wine keeps it as a mode without write permission); "expect.read_only" lists files
@@ -73,7 +75,7 @@ def drive_c(*parts):
 
 
 def win_path(*parts):
-    return "C:\\" + "\\".join(parts)
+    return "C:\\" + "\\".join(parts).replace("/", "\\")
 
 
 def generated(size, seed):
@@ -111,6 +113,13 @@ def make_tree(base, tree, world):
             continue
         with open(path, "wb") as f:
             f.write(content_bytes(what, world))
+
+
+def remove_any(path):
+    if os.path.isdir(path) and not os.path.islink(path):
+        shutil.rmtree(path)
+    elif os.path.lexists(path):
+        os.remove(path)
 
 
 def read_tree(base):
@@ -575,6 +584,8 @@ def run_scenario_body(name, target, out_root, shots, scenarios, interactive):
         values = {k: (v.replace("{install}", install_win) if isinstance(v, str) else v)
                   for k, v in record.get("values", {}).items()}
         write_registry(target.software_key, reg_key, values, out_dir)
+    for rel in scenario.get("expect", {}).get("absent", []):
+        remove_any(drive_c(*rel.split("/")))
     before = read_tree(os.path.join(world, install_dir))
 
     if interactive:
