@@ -52,9 +52,3 @@ std::wstring full_path(const std::wstring& path)
         full.pop_back();
     return full;
 }
-
-bool is_folder(const std::wstring& path)
-{
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}

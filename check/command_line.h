@@ -17,4 +17,3 @@ bool parse_command_line(int argc, const wchar_t* const argv[], Ccommand_line& co
 // The path made absolute against the current folder; unchanged when that fails.
 std::wstring full_path(const std::wstring& path);
 
-bool is_folder(const std::wstring& path);

@@ -13,6 +13,7 @@
 #include "check/messages.h"
 #include "check/report.h"
 #include "check/update_check.h"
+#include "util/file.h"
 
 namespace {
 

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "util/file.h"
+
 namespace {
 
 bool is_separator(wchar_t c)
@@ -15,7 +17,7 @@ bool is_separator(wchar_t c)
 
 bool is_source_folder(const std::wstring& source_dir)
 {
-    const DWORD attributes = GetFileAttributesW(source_dir.c_str());
+    const DWORD attributes = file_attributes(source_dir);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -33,7 +35,7 @@ Ccopy_entry_fault copy_entry_fault(const std::wstring& source_dir, const std::ws
     // the machine.
     if (is_unsafe_copy_entry(entry))
         return Ccopy_entry_fault::unsafe;
-    if (GetFileAttributesW(copy_source_path(source_dir, entry).c_str()) == INVALID_FILE_ATTRIBUTES)
+    if (file_attributes(copy_source_path(source_dir, entry)) == INVALID_FILE_ATTRIBUTES)
         return Ccopy_entry_fault::missing;
     return Ccopy_entry_fault::none;
 }

@@ -95,7 +95,7 @@ Cdigest_list parse_digest_list(const std::string& bytes)
 Cdigest_list read_digest_list(const std::wstring& path)
 {
     Cdigest_list list;
-    const DWORD attributes = GetFileAttributesW(path.c_str());
+    const DWORD attributes = file_attributes(path);
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = GetLastError();
         if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)

@@ -21,8 +21,8 @@ namespace {
 // is refused the same way on every system, rather than copied half-written.
 HANDLE open_source(const std::wstring& path, std::uint64_t& size)
 {
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = open_file(path, GENERIC_READ, FILE_SHARE_READ,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
     LARGE_INTEGER measured = {};
     if (file != INVALID_HANDLE_VALUE && GetFileSizeEx(file, &measured)) {
         size = static_cast<std::uint64_t>(measured.QuadPart);
@@ -48,8 +48,8 @@ HANDLE open_staged(const std::wstring& path, const Ctarget& target)
     HANDLE file = INVALID_HANDLE_VALUE;
     try_through_brief_holds(
         [&] {
-            file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               temporary_file_attributes(target), nullptr);
+            file = open_file(path, GENERIC_WRITE, 0, CREATE_ALWAYS,
+                             temporary_file_attributes(target));
             return file != INVALID_HANDLE_VALUE;
         },
         is_held_or_refused);
@@ -83,8 +83,7 @@ bool flush_volume(const std::wstring& folder)
 
 bool flush_file(const std::wstring& path)
 {
-    Chandle_file file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    Chandle_file file(open_file(path, GENERIC_WRITE, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL));
     return file.is_open() && FlushFileBuffers(file.handle) && file.close();
 }
 
@@ -125,7 +124,7 @@ bool Ccopier::write_new_file(const std::wstring& relative_path, const std::wstri
     text_ = relative_path;
     digest_check_.start(expected_digests_ ? expected_digests_->find(relative_path) : nullptr);
     if (!write_blocks(source_path, staged_path, dest_path, target, run_total, run_remaining)) {
-        DeleteFileW(staged_path.c_str());
+        delete_file(staged_path);
         return false;
     }
     return true;
@@ -256,12 +255,12 @@ Ctarget look_up_target(const std::wstring& path)
 {
     Ctarget target;
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((path + temporary_suffix).c_str(), &found);
+    HANDLE search = FindFirstFileW(long_path(path + temporary_suffix).c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         FindClose(search);
         target.stale_temporary = found.cFileName;
     }
-    search = FindFirstFileW(path.c_str(), &found);
+    search = FindFirstFileW(long_path(path).c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
         return target;
     FindClose(search);

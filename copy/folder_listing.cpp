@@ -1,5 +1,6 @@
 #include "copy/folder_listing.h"
 
+#include "util/file.h"
 #include "util/path.h"
 
 namespace {
@@ -40,7 +41,7 @@ Clist_function current_list_function = list_folder_items;
 Cfolder_items list_folder_items(const std::wstring& folder, const Clisting_tick& tick)
 {
     WIN32_FIND_DATAW data;
-    const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    const HANDLE search = FindFirstFileW(long_path(folder + L"\\*").c_str(), &data);
     if (search == INVALID_HANDLE_VALUE)
         return failed_with(GetLastError());
     Cfolder_items result;

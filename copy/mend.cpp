@@ -13,7 +13,7 @@ namespace {
 
 bool exists(const std::wstring& path)
 {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return file_attributes(path) != INVALID_FILE_ATTRIBUTES;
 }
 
 // Two names of one file: the hard link kept of a target that was never replaced.
@@ -40,14 +40,14 @@ bool put_back(const std::wstring& dest_dir, const Crecorded_file& file)
 {
     const std::wstring target = dest_dir + L"\\" + file.relative;
     if (!file.replaces)
-        return !exists(target) || DeleteFileW(target.c_str());
+        return !exists(target) || delete_file(target);
     const std::wstring old = staged_old_path(dest_dir, file.index);
     if (!exists(old) || same_file(old, target))
         return true;  // never replaced
     // The new file may have been given the old one's read-only attribute.
-    const DWORD attributes = GetFileAttributesW(target.c_str());
+    const DWORD attributes = file_attributes(target);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-        SetFileAttributesW(target.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+        set_file_attributes(target, attributes & ~FILE_ATTRIBUTE_READONLY);
     return move_waiting(old, target, true) == Cmove_outcome::moved;
 }
 
@@ -58,7 +58,7 @@ bool undo(const std::wstring& dest_dir, const Crun_record& record)
         undone = put_back(dest_dir, *file) && undone;
     // A folder that holds something the run did not bring stays.
     for (auto folder = record.folders.rbegin(); folder != record.folders.rend(); ++folder)
-        RemoveDirectoryW((dest_dir + L"\\" + *folder).c_str());
+        RemoveDirectoryW(long_path(dest_dir + L"\\" + *folder).c_str());
     return undone;
 }
 
@@ -75,7 +75,7 @@ bool carry_out_run_record(const std::wstring& dest_dir, const Crun_record& recor
         return false;
     cut_off_point();
     const std::wstring path = run_record_path(dest_dir);
-    return DeleteFileW(path.c_str()) || !exists(path);
+    return delete_file(path) || !exists(path);
 }
 
 bool mend_cut_off_run()

@@ -34,8 +34,7 @@ Cmove_outcome after_waiting(const std::wstring& target, bool read_only)
 Cmove_outcome free_to_replace(const std::wstring& target, bool read_only)
 {
     const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-    Chandle_file probe(CreateFileW(target.c_str(), DELETE, share, nullptr, OPEN_EXISTING,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    Chandle_file probe(open_file(target, DELETE, share, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL));
     if (probe.is_open() || !is_held_or_refused(GetLastError()))
         return Cmove_outcome::moved;  // free, or the rename tells what is wrong
     return after_waiting(target, read_only);
@@ -44,9 +43,9 @@ Cmove_outcome free_to_replace(const std::wstring& target, bool read_only)
 // The new file takes the old one's read-only attribute once it is in place.
 Cmove_outcome keep_read_only(const std::wstring& target)
 {
-    const DWORD attributes = GetFileAttributesW(target.c_str());
+    const DWORD attributes = file_attributes(target);
     if (attributes == INVALID_FILE_ATTRIBUTES ||
-        !SetFileAttributesW(target.c_str(), attributes | FILE_ATTRIBUTE_READONLY))
+        !set_file_attributes(target, attributes | FILE_ATTRIBUTE_READONLY))
         return Cmove_outcome::refused;
     return Cmove_outcome::moved;
 }
@@ -62,7 +61,7 @@ Cmove_outcome replace_keeping_old(const std::wstring& staged, const std::wstring
     const Cmove_outcome free = free_to_replace(target, read_only);
     if (free != Cmove_outcome::moved)
         return free;
-    if (!read_only && CreateHardLinkW(old.c_str(), target.c_str(), nullptr)) {
+    if (!read_only && CreateHardLinkW(long_path(old).c_str(), long_path(target).c_str(), nullptr)) {
         cut_off_point();
         return move_waiting(staged, target, true);
     }
@@ -84,8 +83,7 @@ bool make_folders_for(const std::wstring& dest_dir, const std::wstring& relative
         const std::wstring folder = fold_path_case(relative.substr(0, end));
         if (!recorded.count(folder) || !made.insert(folder).second)
             continue;
-        if (!CreateDirectoryW((dest_dir + L"\\" + relative.substr(0, end)).c_str(), nullptr) &&
-            GetLastError() != ERROR_ALREADY_EXISTS)
+        if (!make_folder(dest_dir + L"\\" + relative.substr(0, end)))
             return false;
     }
     return true;
@@ -95,8 +93,7 @@ bool make_folders_for(const std::wstring& dest_dir, const std::wstring& relative
 // opened there.
 bool folder_missing(const std::wstring& target)
 {
-    const DWORD attributes = GetFileAttributesW(path_folder(target).c_str());
-    return attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    return !is_folder(path_folder(target));
 }
 
 std::wstring refusal_text(Cmove_outcome outcome, const std::wstring& dest_path)
@@ -112,12 +109,14 @@ std::wstring refusal_text(Cmove_outcome outcome, const std::wstring& dest_path)
 Cmove_outcome move_waiting(const std::wstring& from, const std::wstring& to, bool replace)
 {
     const DWORD flags = replace ? MOVEFILE_REPLACE_EXISTING : 0;
-    const auto move = [&] { return MoveFileExW(from.c_str(), to.c_str(), flags) != FALSE; };
+    const auto move = [&] {
+        return MoveFileExW(long_path(from).c_str(), long_path(to).c_str(), flags) != FALSE;
+    };
     if (try_through_brief_holds(move, is_held_or_refused))
         return Cmove_outcome::moved;
     // Still refused after the wait: in use where another program holds the target.
     const DWORD error = GetLastError();
-    if (!is_held_or_refused(error) || GetFileAttributesW(to.c_str()) == INVALID_FILE_ATTRIBUTES)
+    if (!is_held_or_refused(error) || file_attributes(to) == INVALID_FILE_ATTRIBUTES)
         return Cmove_outcome::refused;
     if (!opens_to_replace(to) && is_held(GetLastError()))
         return Cmove_outcome::in_use;

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "copy/folder_listing.h"
+#include "util/file.h"
 #include "util/path.h"
 
 namespace {
@@ -62,7 +63,8 @@ std::uint64_t volume_cluster_size(const std::wstring& folder)
 {
     const std::wstring directory = folder.empty() || folder.back() == L'\\' ? folder : folder + L"\\";
     DWORD sectors = 0, bytes = 0, free_clusters = 0, clusters = 0;
-    if (GetDiskFreeSpaceW(directory.c_str(), &sectors, &bytes, &free_clusters, &clusters))
+    if (GetDiskFreeSpaceW(long_path(directory).c_str(), &sectors, &bytes, &free_clusters,
+                          &clusters))
         return static_cast<std::uint64_t>(sectors) * bytes;
     wchar_t root[MAX_PATH + 1] = {};
     if (GetVolumePathNameW(folder.c_str(), root, MAX_PATH) &&
@@ -74,7 +76,7 @@ std::uint64_t volume_cluster_size(const std::wstring& folder)
 bool volume_free_bytes(const std::wstring& folder, std::uint64_t& free_bytes)
 {
     ULARGE_INTEGER available = {};
-    if (!GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr))
+    if (!GetDiskFreeSpaceExW(long_path(folder).c_str(), &available, nullptr, nullptr))
         return false;
     free_bytes = available.QuadPart;
     return true;

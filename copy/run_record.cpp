@@ -18,8 +18,7 @@ Ccut_off_seam cut_off_seam = nullptr;
 bool write_flushed(const std::wstring& path, const std::wstring& text, DWORD access,
                    DWORD disposition)
 {
-    Chandle_file file(CreateFileW(path.c_str(), access, 0, nullptr, disposition,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    Chandle_file file(open_file(path, access, 0, disposition, FILE_ATTRIBUTE_NORMAL));
     if (!file.is_open())
         return false;
     const DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
@@ -30,8 +29,8 @@ bool write_flushed(const std::wstring& path, const std::wstring& text, DWORD acc
 
 bool read_all(const std::wstring& path, std::wstring& text, bool& missing)
 {
-    Chandle_file file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    Chandle_file file(open_file(path, GENERIC_READ, FILE_SHARE_READ,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL));
     if (!file.is_open()) {
         const DWORD error = GetLastError();
         missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;

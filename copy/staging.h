@@ -24,7 +24,3 @@ std::wstring staged_old_path(const std::wstring& dest_dir, std::size_t index);
 // file; called for every staged file in order. True when its folder is there.
 bool make_staging_folder_for(const std::wstring& dest_dir, std::size_t index);
 
-// Removes a folder and everything below it. True when no folder of that name is
-// left (a file of that name is not the folder and stays); links below it are
-// removed, never followed.
-bool remove_folder_tree(const std::wstring& folder);

@@ -10,6 +10,7 @@
 #include "session/notices.h"
 #include "session/update_info.h"
 #include "toolkit/dialog.h"
+#include "util/file.h"
 #include "util/path.h"
 
 namespace {
@@ -34,7 +35,7 @@ Chold_pause hold_pause = pause_pumping;
 bool file_in_the_way(std::wstring folder)
 {
     while (folder.size() > update_info.dest_dir.size()) {
-        const DWORD attributes = GetFileAttributesW(folder.c_str());
+        const DWORD attributes = file_attributes(folder);
         if (attributes != INVALID_FILE_ATTRIBUTES)
             return !(attributes & FILE_ATTRIBUTE_DIRECTORY);
         folder = path_folder(folder);
@@ -175,7 +176,7 @@ bool fault_of(Cplan_fault& fault, Cplan_fault::Ckind kind, const std::wstring& p
 bool entry_missing(const std::wstring& source_dir, const std::wstring& entry, Cplan_fault& fault)
 {
     const std::wstring path = source_dir + L"\\" + entry;
-    const DWORD attributes = GetFileAttributesW(path.c_str());
+    const DWORD attributes = file_attributes(path);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return fault_of(fault, Cplan_fault::Ckind::folder_missing, entry);
     return fault_of(fault, Cplan_fault::Ckind::file_missing, path);
@@ -257,8 +258,7 @@ bool opens_to_replace(const std::wstring& path, bool read_only)
     // The old file is kept through a hard link and the new one renamed over it, so
     // a file that may be written but not replaced is found here, not half-way.
     const DWORD access = (read_only ? FILE_WRITE_ATTRIBUTES : GENERIC_WRITE) | DELETE;
-    const HANDLE file = CreateFileW(path.c_str(), access, 0, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = open_file(path, access, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     CloseHandle(file);

@@ -19,6 +19,7 @@
 #include "session/notices.h"
 #include "session/update_info.h"
 #include "toolkit/dialog.h"
+#include "util/file.h"
 #include "util/path.h"
 
 namespace {
@@ -71,7 +72,7 @@ void add_missing_folders(const std::wstring& relative, std::set<std::wstring>& s
         if (!seen.insert(fold_path_case(folder)).second)
             continue;
         const std::wstring path = update_info.dest_dir + L"\\" + folder;
-        if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+        if (file_attributes(path) == INVALID_FILE_ATTRIBUTES)
             missing.push_back(folder);
     }
 }
@@ -129,8 +130,8 @@ void remove_stale_temporaries(const std::vector<Cplanned_file>& plan)
             continue;
         const std::wstring path = path_folder(update_info.dest_dir + L"\\" + file.relative) +
                                   L"\\" + file.target.stale_temporary;
-        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(path.c_str());
+        set_file_attributes(path, FILE_ATTRIBUTE_NORMAL);
+        delete_file(path);
     }
 }
 
@@ -142,7 +143,7 @@ bool install_staged_files(Ccopier& copier, const std::vector<Cplanned_file>& pla
     Crun_record record = record_of(plan, staged);
     const std::wstring record_path = run_record_path(dest_dir);
     if (!write_run_record(record_path, record)) {
-        DeleteFileW(record_path.c_str());
+        delete_file(record_path);
         return copier.fail(msg::destination_write_failed(record_path));
     }
     cut_off_point();

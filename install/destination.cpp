@@ -7,27 +7,17 @@
 #include "session/messages.h"
 #include "session/notices.h"
 #include "session/update_info.h"
+#include "util/file.h"
 
 namespace {
 
 const wchar_t* const engine_file = L"\\VellocEngine.exe";
 const wchar_t* const full_setup = L"full";
 
-DWORD attributes_of(const std::wstring& path)
-{
-    return GetFileAttributesW(path.c_str());
-}
-
-bool is_folder(const std::wstring& path)
-{
-    const DWORD attributes = attributes_of(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // Read-only, hidden or system files count as well.
 bool is_file(const std::wstring& path)
 {
-    const DWORD attributes = attributes_of(path);
+    const DWORD attributes = file_attributes(path);
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 

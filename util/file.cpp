@@ -6,7 +6,7 @@
 bool Cfile::open(const std::wstring& path, const std::wstring& mode)
 {
     close();
-    if (_wfopen_s(&stream, path.c_str(), mode.c_str()) != 0)
+    if (_wfopen_s(&stream, long_path(path).c_str(), mode.c_str()) != 0)
         stream = nullptr;
     if (!stream)
         return false;
@@ -40,12 +40,71 @@ bool is_link_reparse_tag(DWORD tag)
     return tag == 0 || IsReparseTagNameSurrogate(tag);
 }
 
-namespace {
+std::wstring long_path(const std::wstring& path)
+{
+    if (path.empty() || path.compare(0, 4, L"\\\\?\\") == 0)
+        return path;
+    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0)
+        return path;
+    std::wstring full(needed, L'\0');
+    const DWORD length = GetFullPathNameW(path.c_str(), needed, &full[0], nullptr);
+    if (length == 0 || length >= needed)
+        return path;
+    full.resize(length);
+    if (full.compare(0, 4, L"\\\\.\\") == 0)
+        return full;  // a device ("\\.\C:"), which takes no other form
+    if (full.compare(0, 2, L"\\\\") == 0)
+        return L"\\\\?\\UNC\\" + full.substr(2);
+    if (full.size() < 3 || full[1] != L':')
+        return path;
+    return L"\\\\?\\" + full;
+}
+
+DWORD file_attributes(const std::wstring& path)
+{
+    return GetFileAttributesW(long_path(path).c_str());
+}
+
+bool set_file_attributes(const std::wstring& path, DWORD attributes)
+{
+    return SetFileAttributesW(long_path(path).c_str(), attributes) != FALSE;
+}
+
+bool delete_file(const std::wstring& path)
+{
+    return DeleteFileW(long_path(path).c_str()) != FALSE;
+}
+
+HANDLE open_file(const std::wstring& path, DWORD access, DWORD share, DWORD disposition,
+                 DWORD flags)
+{
+    return CreateFileW(long_path(path).c_str(), access, share, nullptr, disposition, flags,
+                       nullptr);
+}
 
 bool is_folder(const std::wstring& path)
 {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
+    const DWORD attributes = file_attributes(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool make_folder(const std::wstring& path)
+{
+    if (CreateDirectoryW(long_path(path).c_str(), nullptr))
+        return true;
+    const DWORD attributes = file_attributes(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+namespace {
+
+bool remove_file(const std::wstring& path, DWORD attributes)
+{
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+        set_file_attributes(path, FILE_ATTRIBUTE_NORMAL);
+    return delete_file(path) != FALSE;
 }
 
 // Where the folders of an absolute path begin: past "C:\", "\\server\share\",
@@ -86,10 +145,7 @@ bool create_path_folders(const std::wstring& path)
         if (end == 0 || path[end - 1] == L'\\')
             continue;
         const std::wstring folder = path.substr(0, end);
-        if (is_folder(folder))
-            continue;
-        if (!CreateDirectoryW(folder.c_str(), nullptr) &&
-            !(GetLastError() == ERROR_ALREADY_EXISTS && is_folder(folder)))
+        if (!is_folder(folder) && !make_folder(folder))
             return false;
     }
     return true;
@@ -103,4 +159,32 @@ bool create_folder(const std::wstring& path)
     if (folder.back() != L'\\')
         folder += L'\\';
     return create_path_folders(folder);
+}
+
+bool remove_folder_tree(const std::wstring& folder)
+{
+    const DWORD attributes = file_attributes(folder);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return true;  // no folder: a file of someone else's under its name stays
+    bool removed = true;
+    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        WIN32_FIND_DATAW found;
+        const HANDLE search = FindFirstFileW(long_path(folder + L"\\*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                const std::wstring name = found.cFileName;
+                if (name == L"." || name == L"..")
+                    continue;
+                const std::wstring path = folder + L"\\" + name;
+                const bool gone = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                                      ? remove_folder_tree(path)
+                                      : remove_file(path, found.dwFileAttributes);
+                removed = removed && gone;
+            } while (FindNextFileW(search, &found));
+            FindClose(search);
+        }
+    }
+    return RemoveDirectoryW(long_path(folder).c_str()) != FALSE && removed;
 }

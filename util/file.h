@@ -1,6 +1,6 @@
 #pragma once
 // File and folder primitives: an owning C run-time stream that knows its file's
-// size, an owning Win32 file handle, and the creation of the folders of a path.
+// size, an owning Win32 file handle, and the making and removing of folders.
 
 #include <windows.h>
 
@@ -34,6 +34,34 @@ public:
 // reparse point without its tag (Wine for a Unix symbolic link) is taken at its
 // word that it is a link.
 bool is_link_reparse_tag(DWORD tag);
+
+// The form of `path` that file calls are given: made absolute and canonical by
+// GetFullPathNameW ('/' read as '\', "." and ".." resolved, doubled separators
+// joined), then written "\\?\C:\..." ("\\?\UNC\server\share\..." for a share),
+// which Windows takes past MAX_PATH (260 characters) without the system's long-path
+// setting. A path in that form already is kept, as is one that cannot be made whole.
+std::wstring long_path(const std::wstring& path);
+
+// The file calls of the update, each given the long form of `path`.
+DWORD file_attributes(const std::wstring& path);
+bool set_file_attributes(const std::wstring& path, DWORD attributes);
+bool delete_file(const std::wstring& path);
+// CreateFileW without security attributes or template; INVALID_HANDLE_VALUE when
+// it fails, with the system's last error.
+HANDLE open_file(const std::wstring& path, DWORD access, DWORD share, DWORD disposition,
+                 DWORD flags);
+
+// Whether `path` is a folder (a link to one counts).
+bool is_folder(const std::wstring& path);
+
+// Makes the one folder `path` under its exact name. True also when a folder is
+// there already, unless it is a link: what is written in it would land elsewhere.
+bool make_folder(const std::wstring& path);
+
+// Removes a folder and everything below it, read-only files too. True when no
+// folder of that name is left (a file of that name is not the folder and stays);
+// links below it are removed, never followed.
+bool remove_folder_tree(const std::wstring& folder);
 
 // Makes sure every folder of `path` before its last '\' exists (the path of a
 // file gives the file's folder), making each missing level under its exact name.

@@ -140,8 +140,8 @@ bool digest_from_hex(const wchar_t* text, std::size_t length, Csha256_digest& di
 
 bool sha256_of_file(const std::wstring& path, Csha256_digest& digest)
 {
-    Chandle_file file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    Chandle_file file(open_file(path, GENERIC_READ, FILE_SHARE_READ,
+                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN));
     Csha256 hash;
     if (!file.is_open() || !hash.ok())
         return false;

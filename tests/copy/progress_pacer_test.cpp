@@ -19,6 +19,7 @@
 #include "copy/update_process_dialog.h"
 #include "copy_test_support.h"
 #include "session/message_box.h"
+#include "util/file.h"
 
 namespace {
 

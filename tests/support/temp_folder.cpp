@@ -4,16 +4,7 @@
 
 #include <cstdio>
 
-namespace {
-
-void create_folders_for(const std::wstring& file_path)
-{
-    for (std::wstring::size_type pos = file_path.find(L'\\', 3); pos != std::wstring::npos;
-         pos = file_path.find(L'\\', pos + 1))
-        CreateDirectoryW(file_path.substr(0, pos).c_str(), nullptr);
-}
-
-}  // namespace
+#include "util/file.h"
 
 Ctemp_folder::Ctemp_folder()
 {
@@ -41,8 +32,8 @@ std::wstring Ctemp_folder::operator/(const std::wstring& relative) const
 
 void write_file(const std::wstring& path, const std::string& bytes)
 {
-    create_folders_for(path);
-    FILE* file = _wfopen(path.c_str(), L"wb");
+    create_path_folders(path);
+    FILE* file = _wfopen(long_path(path).c_str(), L"wb");
     if (!file)
         return;
     if (!bytes.empty())
@@ -85,28 +76,10 @@ bool file_exists(const std::wstring& path)
 
 bool folder_exists(const std::wstring& path)
 {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    return is_folder(path);
 }
 
 void remove_tree(const std::wstring& path)
 {
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            const std::wstring child = path + L"\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                remove_tree(child);
-            } else {
-                SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileW(child.c_str());
-            }
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryW(path.c_str());
+    remove_folder_tree(path);
 }

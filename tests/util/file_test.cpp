@@ -150,4 +150,50 @@ TEST(Reparse_tag, only_name_surrogates_are_links)
         EXPECT_EQ(is_link_reparse_tag(c.tag), c.link) << c.what;
 }
 
+// Every file call takes the long form, which Windows does not read again: the path
+// must arrive whole and canonical, as the short form would have been read.
+TEST(LongPath, paths_are_made_whole_then_given_the_long_form)
+{
+    wchar_t current[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, current);
+    std::wstring here = current;
+    if (here.back() != L'\\')
+        here += L'\\';
+    struct {
+        std::wstring path, expected;
+    } const cases[] = {
+        {L"C:\\Game\\data.arc", L"\\\\?\\C:\\Game\\data.arc"},
+        {L"C:\\Game\\\\data.arc", L"\\\\?\\C:\\Game\\data.arc"},  // exe_dir with its own '\'
+        {L"C:/Game/sub/data.arc", L"\\\\?\\C:\\Game\\sub\\data.arc"},
+        {L"C:\\Game\\.\\sub\\..\\data.arc", L"\\\\?\\C:\\Game\\data.arc"},
+        {L"C:\\", L"\\\\?\\C:\\"},
+        {L"C:\\Game\\\\*", L"\\\\?\\C:\\Game\\*"},  // a listing of that folder
+        {L"\\\\server\\share\\Game\\data.arc", L"\\\\?\\UNC\\server\\share\\Game\\data.arc"},
+        {L"\\\\?\\C:\\Game\\data.arc", L"\\\\?\\C:\\Game\\data.arc"},  // kept as it is
+        {L"gamedata\\data.arc", L"\\\\?\\" + here + L"gamedata\\data.arc"},
+        {L"", L""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(long_path(c.path), c.expected) << c.path.c_str();
+}
+
+// Wine knows no 260-character limit, so this shows only that the calls the update
+// makes take a path of 300 characters and more in the long form.
+TEST(LongPath, folders_and_files_past_max_path)
+{
+    Ctemp_folder folder;
+    std::wstring deep = folder.path();
+    while (deep.size() < 300)
+        deep += L"\\" + std::wstring(40, L'd');
+    ASSERT_TRUE(create_folder(deep));
+    EXPECT_TRUE(is_folder(deep));
+    write_file(deep + L"\\data.arc", "bytes");
+    Cfile file;
+    ASSERT_TRUE(file.open(deep + L"\\data.arc", L"rb"));
+    EXPECT_EQ(file.size, 5);
+    file.close();
+    EXPECT_TRUE(remove_folder_tree(folder / std::wstring(40, L'd')));
+    EXPECT_FALSE(is_folder(folder / std::wstring(40, L'd')));
+}
+
 }  // namespace
