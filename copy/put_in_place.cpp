@@ -4,6 +4,7 @@
 
 #include <set>
 
+#include "copy/access_list.h"
 #include "copy/folder_listing.h"
 #include "copy/staging.h"
 #include "copy/update_plan.h"
@@ -54,13 +55,16 @@ Cmove_outcome keep_read_only(const std::wstring& target)
 // link keeps the target's name taken, so the new file is renamed over a name that
 // exists, which costs little; without hard links (FAT) the old file is renamed
 // away and the new one into the freed name. So is a read-only file, which cannot
-// be renamed over: it keeps its attribute, and the new file is given it.
+// be renamed over: it keeps its attribute, and the new file is given it. Entries of
+// its own in the old file's access list go to the new file before it is put there.
 Cmove_outcome replace_keeping_old(const std::wstring& staged, const std::wstring& old,
                                   const std::wstring& target, bool read_only)
 {
     const Cmove_outcome free = free_to_replace(target, read_only);
     if (free != Cmove_outcome::moved)
         return free;
+    if (!carry_explicit_access(target, staged))
+        return Cmove_outcome::refused;
     if (!read_only && CreateHardLinkW(long_path(old).c_str(), long_path(target).c_str(), nullptr)) {
         cut_off_point();
         return move_waiting(staged, target, true);
