@@ -41,6 +41,28 @@ Cmove_outcome free_to_replace(const std::wstring& target, bool read_only)
     return after_waiting(target, read_only);
 }
 
+// A file that a program has mapped into memory (an archive read through a mapping,
+// its handles closed) opens for writing but can be neither replaced nor deleted
+// under any of its names. Marking its second name in the staging folder for
+// deletion asks just that; the mark is taken back at once, and a run cut off in
+// between would lose only that second name.
+bool mapped_by_a_program(const std::wstring& second_name)
+{
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    Chandle_file link(open_file(second_name, DELETE, share, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL));
+    if (!link.is_open())
+        return false;
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    if (SetFileInformationByHandle(link.handle, FileDispositionInfo, &disposition,
+                                   sizeof disposition)) {
+        disposition.DeleteFile = FALSE;
+        SetFileInformationByHandle(link.handle, FileDispositionInfo, &disposition,
+                                   sizeof disposition);
+        return false;
+    }
+    return GetLastError() == ERROR_ACCESS_DENIED;
+}
+
 // The new file takes the old one's read-only attribute once it is in place.
 Cmove_outcome keep_read_only(const std::wstring& target)
 {
@@ -67,7 +89,10 @@ Cmove_outcome replace_keeping_old(const std::wstring& staged, const std::wstring
         return Cmove_outcome::refused;
     if (!read_only && CreateHardLinkW(long_path(old).c_str(), long_path(target).c_str(), nullptr)) {
         cut_off_point();
-        return move_waiting(staged, target, true);
+        const Cmove_outcome placed = move_waiting(staged, target, true);
+        // Mapped by the game: it is in use, however the rename was refused.
+        return placed == Cmove_outcome::refused && mapped_by_a_program(old) ? Cmove_outcome::in_use
+                                                                           : placed;
     }
     const Cmove_outcome away = move_waiting(target, old, false);
     if (away != Cmove_outcome::moved)

@@ -406,7 +406,8 @@ def hold_file(helpers_dir, world, name, hold, out_dir):
     """Starts hold_file.exe on a file of the world and waits until it holds it.
     "hold": {"file": "game/b.dat", "like_a_game": true}; instead of like_a_game,
     "how": "shared" (read, shared with writers but not with its replacement) or
-    "write" (an extractor still writing it)."""
+    "write" (an extractor still writing it) or "map" (mapped into memory, its handles
+    closed)."""
     ready = os.path.join(out_dir, "hold.ready")
     release = os.path.join(out_dir, "hold.release")
     args = ["wine", os.path.join(helpers_dir, "hold_file.exe"),
