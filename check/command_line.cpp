@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "check/messages.h"
+#include "util/file.h"
 
 bool parse_command_line(int argc, const wchar_t* const argv[], Ccommand_line& command,
                         std::wstring& problem)
@@ -37,16 +38,9 @@ bool parse_command_line(int argc, const wchar_t* const argv[], Ccommand_line& co
     return true;
 }
 
-std::wstring full_path(const std::wstring& path)
+std::wstring full_folder_path(const std::wstring& path)
 {
-    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (needed == 0)
-        return path;
-    std::wstring full(needed, L'\0');
-    const DWORD length = GetFullPathNameW(path.c_str(), needed, &full[0], nullptr);
-    if (length == 0 || length >= needed)
-        return path;
-    full.resize(length);
+    std::wstring full = full_path(path);
     // A folder path carries no trailing separator, except a drive's root.
     while (full.size() > 3 && full.back() == L'\\')
         full.pop_back();

@@ -14,6 +14,7 @@ struct Ccommand_line {
 bool parse_command_line(int argc, const wchar_t* const argv[], Ccommand_line& command,
                         std::wstring& problem);
 
-// The path made absolute against the current folder; unchanged when that fails.
-std::wstring full_path(const std::wstring& path);
+// The folder path made absolute against the current folder, without a trailing
+// separator (but for a drive's root); unchanged when that fails.
+std::wstring full_folder_path(const std::wstring& path);
 

@@ -45,7 +45,7 @@ int check(int argc, wchar_t* argv[])
     // check moves into the update folder.
     std::wstring install_dir;
     if (command.has_install_dir) {
-        install_dir = full_path(command.install_dir);
+        install_dir = full_folder_path(command.install_dir);
         if (!is_folder(install_dir))
             return fail(check_msg::install_folder_missing(command.install_dir));
     }

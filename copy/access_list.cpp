@@ -1,23 +1,23 @@
 #include "copy/access_list.h"
 
-#include <vector>
-
 #include "util/file.h"
 
 namespace {
 
 // The self-relative security descriptor of `path` with its access list; empty when
-// it cannot be read.
+// it cannot be read. Most lists fit the first buffer, so one call reads them.
 std::vector<BYTE> access_descriptor(const std::wstring& path)
 {
+    const std::wstring file = long_path(path);
+    std::vector<BYTE> descriptor(512);
     DWORD needed = 0;
-    GetFileSecurityW(long_path(path).c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &needed);
-    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed == 0)
-        return {};
-    std::vector<BYTE> descriptor(needed);
-    if (!GetFileSecurityW(long_path(path).c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), needed,
-                          &needed))
-        return {};
+    while (!GetFileSecurityW(file.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(),
+                             static_cast<DWORD>(descriptor.size()), &needed)) {
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed <= descriptor.size())
+            return {};
+        descriptor.resize(needed);
+    }
+    descriptor.resize(GetSecurityDescriptorLength(descriptor.data()));
     return descriptor;
 }
 
@@ -38,7 +38,7 @@ bool has_explicit_entries(const ACL* dacl, bool dacl_present)
     return false;
 }
 
-bool carry_explicit_access(const std::wstring& from, const std::wstring& to)
+bool Caccess_carrier::carry(const std::wstring& from, const std::wstring& to)
 {
     std::vector<BYTE> descriptor = access_descriptor(from);
     if (descriptor.empty())
@@ -49,7 +49,15 @@ bool carry_explicit_access(const std::wstring& from, const std::wstring& to)
     if (!GetSecurityDescriptorDacl(descriptor.data(), &present, &dacl, &defaulted) ||
         !has_explicit_entries(dacl, present != FALSE))
         return true;
+    if (descriptor == new_files_list_)
+        return true;
+    // A new file that holds the same list already is left alone.
+    if (access_descriptor(to) == descriptor) {
+        new_files_list_ = descriptor;
+        return true;
+    }
     // SetFileSecurityW sets the descriptor as it is, protection bit included, without
     // working out inheritance again from the staging folder the new file lies in.
-    return SetFileSecurityW(long_path(to).c_str(), DACL_SECURITY_INFORMATION, descriptor.data()) != FALSE;
+    return SetFileSecurityW(long_path(to).c_str(), DACL_SECURITY_INFORMATION, descriptor.data()) !=
+           FALSE;
 }

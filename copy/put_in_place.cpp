@@ -80,12 +80,13 @@ Cmove_outcome keep_read_only(const std::wstring& target)
 // be renamed over: it keeps its attribute, and the new file is given it. Entries of
 // its own in the old file's access list go to the new file before it is put there.
 Cmove_outcome replace_keeping_old(const std::wstring& staged, const std::wstring& old,
-                                  const std::wstring& target, bool read_only)
+                                  const std::wstring& target, bool read_only,
+                                  Caccess_carrier& access)
 {
     const Cmove_outcome free = free_to_replace(target, read_only);
     if (free != Cmove_outcome::moved)
         return free;
-    if (!carry_explicit_access(target, staged))
+    if (!access.carry(target, staged))
         return Cmove_outcome::refused;
     if (!read_only && CreateHardLinkW(long_path(old).c_str(), long_path(target).c_str(), nullptr)) {
         cut_off_point();
@@ -160,13 +161,14 @@ bool put_files_in_place(const std::wstring& dest_dir, const Crun_record& record,
     for (const std::wstring& folder : record.folders)
         recorded.insert(fold_path_case(folder));
     std::set<std::wstring> made;
+    Caccess_carrier access;
     for (const Crecorded_file& file : record.files) {
         const std::wstring target = dest_dir + L"\\" + file.relative;
         const std::wstring staged = staged_new_path(dest_dir, file.index);
         Cmove_outcome outcome = Cmove_outcome::refused;
         if (file.replaces) {
             outcome = replace_keeping_old(staged, staged_old_path(dest_dir, file.index), target,
-                                          file.read_only);
+                                          file.read_only, access);
         } else {
             if (!make_folders_for(dest_dir, file.relative, recorded, made)) {
                 warning = msg::destination_open_failed(target);

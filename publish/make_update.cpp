@@ -78,8 +78,8 @@ private:
 class Cmaker {
 public:
     Cmaker(const Cmake_update_options& options, Cmake_update_run& run)
-        : options_(options), run_(run), old_dir_(full_path(options.old_dir)),
-          new_dir_(full_path(options.new_dir)), out_dir_(full_path(options.out_dir))
+        : options_(options), run_(run), old_dir_(full_folder_path(options.old_dir)),
+          new_dir_(full_folder_path(options.new_dir)), out_dir_(full_folder_path(options.out_dir))
     {
     }
 
@@ -128,7 +128,7 @@ private:
         }
         if (is_inside(out_dir_, old_dir_) || is_inside(out_dir_, new_dir_))
             add(options_.out_dir, E, make_msg::out_inside_release);
-        if (!is_file(full_path(options_.updater)))
+        if (!is_file(full_folder_path(options_.updater)))
             add(options_.updater, E, make_msg::updater_missing);
     }
 
@@ -242,8 +242,8 @@ private:
             return write_failed(update_ini_name);
         if (!out.write_file(below(out_dir_, sha256_list_name), sha256_list_bytes(digests)))
             return write_failed(sha256_list_name);
-        const std::wstring updater_name = path_file_name(full_path(options_.updater));
-        if (!out.copy_file(full_path(options_.updater), below(out_dir_, updater_name)))
+        const std::wstring updater_name = path_file_name(full_folder_path(options_.updater));
+        if (!out.copy_file(full_folder_path(options_.updater), below(out_dir_, updater_name)))
             return write_failed(updater_name);
         return true;
     }

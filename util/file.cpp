@@ -40,10 +40,8 @@ bool is_link_reparse_tag(DWORD tag)
     return tag == 0 || IsReparseTagNameSurrogate(tag);
 }
 
-std::wstring long_path(const std::wstring& path)
+std::wstring full_path(const std::wstring& path)
 {
-    if (path.empty() || path.compare(0, 4, L"\\\\?\\") == 0)
-        return path;
     const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
     if (needed == 0)
         return path;
@@ -52,12 +50,20 @@ std::wstring long_path(const std::wstring& path)
     if (length == 0 || length >= needed)
         return path;
     full.resize(length);
+    return full;
+}
+
+std::wstring long_path(const std::wstring& path)
+{
+    if (path.empty() || path.compare(0, 4, L"\\\\?\\") == 0)
+        return path;
+    const std::wstring full = full_path(path);
     if (full.compare(0, 4, L"\\\\.\\") == 0)
         return full;  // a device ("\\.\C:"), which takes no other form
     if (full.compare(0, 2, L"\\\\") == 0)
         return L"\\\\?\\UNC\\" + full.substr(2);
-    if (full.size() < 3 || full[1] != L':')
-        return path;
+    if (full.size() < 3 || full[1] != L':' || full[2] != L'\\')
+        return path;  // relative still: GetFullPathNameW failed
     return L"\\\\?\\" + full;
 }
 

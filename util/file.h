@@ -35,6 +35,10 @@ public:
 // word that it is a link.
 bool is_link_reparse_tag(DWORD tag);
 
+// `path` made absolute against the current folder by GetFullPathNameW; unchanged
+// when that fails.
+std::wstring full_path(const std::wstring& path);
+
 // The form of `path` that file calls are given: made absolute and canonical by
 // GetFullPathNameW ('/' read as '\', "." and ".." resolved, doubled separators
 // joined), then written "\\?\C:\..." ("\\?\UNC\server\share\..." for a share),

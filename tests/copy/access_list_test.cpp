@@ -100,9 +100,18 @@ TEST(AccessList, the_new_file_gets_the_old_files_own_entries)
     ASSERT_TRUE(SetFileSecurityW(old_file.c_str(), DACL_SECURITY_INFORMATION, owner_only.descriptor));
     ASSERT_NE(access_list_of(old_file), access_list_of(new_file)) << "nothing to carry";
 
-    EXPECT_TRUE(carry_explicit_access(old_file, new_file));
+    Caccess_carrier access;
+    EXPECT_TRUE(access.carry(old_file, new_file));
     EXPECT_EQ(access_list_of(new_file), access_list_of(old_file));
     EXPECT_EQ(read_file(new_file), "new");
+
+    // A second pair of the same lists: the new file is given the list as well.
+    write_file(folder / L"other.ini", "old");
+    write_file(folder / L"other.new", "new");
+    ASSERT_TRUE(SetFileSecurityW((folder / L"other.ini").c_str(), DACL_SECURITY_INFORMATION,
+                                 owner_only.descriptor));
+    EXPECT_TRUE(access.carry(folder / L"other.ini", folder / L"other.new"));
+    EXPECT_EQ(access_list_of(folder / L"other.new"), access_list_of(old_file));
 }
 
 TEST(AccessList, an_old_file_that_cannot_be_read_changes_nothing)
@@ -111,7 +120,7 @@ TEST(AccessList, an_old_file_that_cannot_be_read_changes_nothing)
     const std::wstring new_file = folder / L"staged.new";
     write_file(new_file, "new");
     const std::wstring before = access_list_of(new_file);
-    EXPECT_TRUE(carry_explicit_access(folder / L"gone.ini", new_file));
+    EXPECT_TRUE(Caccess_carrier().carry(folder / L"gone.ini", new_file));
     EXPECT_EQ(access_list_of(new_file), before);
 }
 
