@@ -312,14 +312,14 @@ std::wstring destination_blocked(const std::wstring& base, const std::wstring& r
         const std::wstring folder = base + relative.substr(0, end);
         if (fine_folders.count(fold_path_case(folder)))
             continue;
-        const DWORD attributes = GetFileAttributesW(folder.c_str());
+        const DWORD attributes = file_attributes(folder);
         if (attributes == INVALID_FILE_ATTRIBUTES)
             return std::wstring();  // made by the copy, with all below it
         if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
             return check_msg::destination_below_file(base + relative, folder);
         fine_folders.insert(fold_path_case(folder));
     }
-    const DWORD attributes = GetFileAttributesW((base + relative).c_str());
+    const DWORD attributes = file_attributes(base + relative);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return check_msg::destination_is_folder(base + relative);
     return std::wstring();

@@ -23,9 +23,9 @@ bool same_file(const std::wstring& a, const std::wstring& b)
     const std::wstring* paths[2] = {&a, &b};
     for (int i = 0; i < 2; ++i) {
         // Its attributes only: a file the game holds can still be told apart.
-        Chandle_file file(CreateFileW(paths[i]->c_str(), FILE_READ_ATTRIBUTES,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        Chandle_file file(open_file(*paths[i], FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL));
         if (!file.is_open() || !GetFileInformationByHandle(file.handle, &info[i]))
             return false;
     }
