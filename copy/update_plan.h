@@ -69,14 +69,6 @@ enum class Cwrite_check { writable, in_use, refused };
 // its deletion (it is renamed away, never opened for writing).
 Cwrite_check check_writable(const std::wstring& path, bool read_only = false);
 
-// Virus scanners, indexers and sync clients hold a file for a moment right after it
-// was written or renamed. Tries `attempt` until it succeeds, fails with an error
-// `brief` does not count as such a hold, or about a second has passed, with the
-// dialog alive meanwhile. True when it succeeded; otherwise GetLastError() tells the
-// last failure.
-template <class Cattempt>
-bool try_through_brief_holds(Cattempt attempt, bool (*brief)(DWORD error));
-
 // Opens the file with the access its replacement needs (writing and deletion,
 // without sharing) and closes it at once; once, without waiting.
 bool opens_to_replace(const std::wstring& path, bool read_only = false);
@@ -95,6 +87,11 @@ Chold_pause replace_hold_pause(Chold_pause pause);
 void pause_for_brief_hold();
 constexpr int brief_hold_tries = 5;
 
+// Virus scanners, indexers and sync clients hold a file for a moment right after it
+// was written or renamed. Tries `attempt` until it succeeds, fails with an error
+// `brief` does not count as such a hold, or about a second has passed, with the
+// dialog alive meanwhile. True when it succeeded; otherwise GetLastError() tells the
+// last failure.
 template <class Cattempt>
 bool try_through_brief_holds(Cattempt attempt, bool (*brief)(DWORD error))
 {

@@ -42,15 +42,20 @@ bool is_link_reparse_tag(DWORD tag)
 
 std::wstring full_path(const std::wstring& path)
 {
-    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (needed == 0)
-        return path;
-    std::wstring full(needed, L'\0');
-    const DWORD length = GetFullPathNameW(path.c_str(), needed, &full[0], nullptr);
-    if (length == 0 || length >= needed)
-        return path;
-    full.resize(length);
-    return full;
+    // Every file call asks for this: room for the path and some more lets one call
+    // of the system do, where asking for the length first would take two.
+    std::wstring full(path.size() + MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()),
+                                              &full[0], nullptr);
+        if (length == 0)
+            return path;
+        if (length < full.size()) {
+            full.resize(length);
+            return full;
+        }
+        full.resize(length);  // too small: the length it needs, its null included
+    }
 }
 
 std::wstring long_path(const std::wstring& path)
@@ -110,7 +115,7 @@ bool remove_file(const std::wstring& path, DWORD attributes)
 {
     if (attributes & FILE_ATTRIBUTE_READONLY)
         set_file_attributes(path, FILE_ATTRIBUTE_NORMAL);
-    return delete_file(path) != FALSE;
+    return delete_file(path);
 }
 
 // Where the folders of an absolute path begin: past "C:\", "\\server\share\",
