@@ -22,7 +22,8 @@
 
 RIG_ROOT=${UPDATER_RIG:-/var/cache/updater-rig/trixie}
 RIG_PACKAGES="cmake make mingw-w64 wine wine64 xvfb x11-utils imagemagick locales
-  fonts-ipafont-gothic googletest e2fsprogs python3 procps osslsigncode openssl"
+  fonts-ipafont-gothic googletest e2fsprogs python3 procps osslsigncode openssl
+  xdelta3 strace"
 # Wine's 32-bit Linux part, installed where the kernel runs 32-bit programs.
 RIG_PACKAGES_I386="wine32:i386"
 # The 32-bit loader is moved aside (a dpkg diversion) so that the plain `wine`
