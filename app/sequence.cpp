@@ -5,7 +5,6 @@
 #include "session/update_info.h"
 #include "config/checks.h"
 #include "config/update_ini.h"
-#include "copy/mend.h"
 #include "copy/update_run.h"
 #include "install/destination.h"
 #include "install/registry.h"

@@ -5,9 +5,10 @@
 #include "check/messages.h"
 #include "config/copy_sources.h"
 #include "config/digest_list.h"
-#include "copy/digest_check.h"
-#include "copy/folder_listing.h"
-#include "copy/update_plan.h"
+#include "copy/digest/expected_digests.h"
+#include "copy/plan/folder_listing.h"
+#include "copy/plan/update_plan.h"
+#include "util/path.h"
 #include "util/sha256.h"
 
 namespace {
@@ -36,9 +37,8 @@ bool names_a_file(Cfolder_cache& sources, const std::wstring& listed)
         return false;
     std::vector<Cplanned_file> found;
     bool is_folder = false;
-    Cplan_fault fault;
-    return plan_entry(sources, source_folder_name, normalized_entry(listed), found, is_folder,
-                      fault) &&
+    return !plan_entry(sources, source_folder_name, normalized_entry(listed), found, is_folder)
+                .found() &&
            !is_folder;
 }
 

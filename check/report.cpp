@@ -2,7 +2,7 @@
 
 #include "check/messages.h"
 #include "config/copy_sources.h"
-#include "copy/room.h"
+#include "copy/plan/room.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include "check/messages.h"
 #include "config/copy_sources.h"
 #include "config/text_file.h"
-#include "copy/folder_listing.h"
-#include "copy/update_plan.h"
-#include "copy/file_list.h"
-#include "copy/room.h"
+#include "copy/plan/folder_listing.h"
+#include "copy/plan/update_plan.h"
+#include "copy/plan/file_list.h"
+#include "copy/plan/room.h"
 #include "util/code_page.h"
 #include "util/file.h"
 #include "util/path.h"
@@ -187,12 +187,12 @@ private:
         const std::wstring path = normalized_entry(entry.value);
         std::vector<Cplanned_file> files;
         bool is_folder = false;
-        Cplan_fault fault;
-        if (!plan_entry(sources_, source_folder_name, path, files, is_folder, fault)) {
+        const Cfault fault = plan_entry(sources_, source_folder_name, path, files, is_folder);
+        if (fault.found()) {
             // The updater finds nothing to copy here and stops the update.
             add(findings, entry.line, Cseverity::error, plan_fault_finding(fault));
-            if (fault.kind == Cplan_fault::Ckind::folder_link ||
-                fault.kind == Cplan_fault::Ckind::folder_unreadable)
+            if (fault.kind == Cfault::Ckind::folder_link ||
+                fault.kind == Cfault::Ckind::folder_unreadable)
                 reported_unlisted_.insert(fold_path_case(fault.path));
             if (is_folder)
                 failed_entry_folders_.insert(fold_path_case(path));
@@ -220,17 +220,14 @@ private:
                 check_msg::path_too_long(longest, longest.size()));
     }
 
-    static std::wstring plan_fault_finding(const Cplan_fault& fault)
+    static std::wstring plan_fault_finding(const Cfault& fault)
     {
         switch (fault.kind) {
-        case Cplan_fault::Ckind::folder_unreadable:
+        case Cfault::Ckind::folder_unreadable:
             return check_msg::folder_unreadable(fault.path);
-        case Cplan_fault::Ckind::folder_link:
+        case Cfault::Ckind::folder_link:
             return check_msg::folder_link(fault.path);
-        case Cplan_fault::Ckind::folder_missing:
-            return check_msg::entry_found_only_by_system_rules(fault.path);
-        case Cplan_fault::Ckind::file_missing:
-        case Cplan_fault::Ckind::none:
+        default:
             break;
         }
         return check_msg::entry_found_only_by_system_rules(fault.path);
@@ -343,7 +340,8 @@ Cinstallation_check check_installation(const std::vector<Ccopied_file>& files,
         room.dest_path = base + file.path;
         room.new_size = file.size;
         WIN32_FILE_ATTRIBUTE_DATA data = {};
-        if (GetFileAttributesExW(room.dest_path.c_str(), GetFileExInfoStandard, &data)) {
+        if (GetFileAttributesExW(long_path(room.dest_path).c_str(), GetFileExInfoStandard,
+                                 &data)) {
             room.exists = true;
             room.old_size =
                 (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;

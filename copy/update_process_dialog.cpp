@@ -11,3 +11,5 @@ LRESULT Cupdate_process_dialog::window_proc(UINT message, WPARAM wparam, LPARAM 
     }
     return Cdialog::window_proc(message, wparam, lparam);
 }
+
+Cupdate_process_dialog update_process_dialog;

@@ -7,7 +7,7 @@
 #include "check/command_line.h"
 #include "check/report.h"
 #include "config/copy_sources.h"
-#include "copy/folder_listing.h"
+#include "copy/plan/folder_listing.h"
 #include "publish/messages.h"
 #include "publish/output_folder.h"
 #include "publish/update_files.h"

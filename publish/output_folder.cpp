@@ -39,13 +39,13 @@ bool Coutput_folder::copy_file(const std::wstring& from, const std::wstring& to)
 
 bool Coutput_folder::write_file(const std::wstring& path, const std::string& bytes)
 {
-    Chandle_file file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    Chandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.is_open())
         return false;
     written_.push_back({path, false});
     DWORD written = 0;
-    const bool all = WriteFile(file.handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+    const bool all = WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
                                nullptr) &&
                      written == bytes.size();
     return file.close() && all;
@@ -70,17 +70,16 @@ Cfolder_state folder_state(const std::wstring& path)
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
         return Cfolder_state::file;
     WIN32_FIND_DATAW data;
-    const HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &data);
+    Cfind_search search(path + L"\\*", data);
     // Even an empty folder lists "." and "..": one that cannot be listed is not
     // taken for empty.
-    if (search == INVALID_HANDLE_VALUE)
+    if (!search.found_first())
         return Cfolder_state::not_empty;
     bool empty = true;
     do {
         const std::wstring name = data.cFileName;
         if (name != L"." && name != L"..")
             empty = false;
-    } while (empty && FindNextFileW(search, &data));
-    FindClose(search);
+    } while (empty && search.next(data));
     return empty ? Cfolder_state::empty : Cfolder_state::not_empty;
 }

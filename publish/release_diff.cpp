@@ -6,7 +6,7 @@
 #include <cstring>
 #include <map>
 
-#include "copy/folder_listing.h"
+#include "copy/plan/folder_listing.h"
 #include "util/file.h"
 
 namespace {
@@ -37,17 +37,17 @@ std::map<std::wstring, Citem_pair> paired(const Cfolder_items& old_items,
     return pairs;
 }
 
-Chandle_file open_for_reading(const std::wstring& path)
+Chandle open_for_reading(const std::wstring& path)
 {
-    return Chandle_file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    return Chandle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
 }
 
 // Fills the block; `got` is less than its size only at the end of the file.
-bool read_block(const Chandle_file& file, std::vector<char>& block, DWORD& got)
+bool read_block(const Chandle& file, std::vector<char>& block, DWORD& got)
 {
     got = 0;
-    return ReadFile(file.handle, block.data(), static_cast<DWORD>(block.size()), &got, nullptr) !=
+    return ReadFile(file.get(), block.data(), static_cast<DWORD>(block.size()), &got, nullptr) !=
            FALSE;
 }
 
@@ -227,10 +227,10 @@ Cfile_comparison compare_files(const std::wstring& old_path, std::uint64_t old_s
 {
     if (old_size != new_size)
         return Cfile_comparison::different;
-    const Chandle_file old_file = open_for_reading(old_path);
+    const Chandle old_file = open_for_reading(old_path);
     if (!old_file.is_open())
         return Cfile_comparison::old_unreadable;
-    const Chandle_file new_file = open_for_reading(new_path);
+    const Chandle new_file = open_for_reading(new_path);
     if (!new_file.is_open())
         return Cfile_comparison::new_unreadable;
     const std::size_t block = static_cast<std::size_t>(std::min(compare_block, new_size + 1));

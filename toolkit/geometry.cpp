@@ -1,12 +1,13 @@
 #include "toolkit/geometry.h"
 
-#include "toolkit/window_base.h"
-
 #include <algorithm>
 #include <cstdlib>
 
+#include "toolkit/window_long.h"
+
 namespace ruko {
 
+std::vector<HWND> snap_list;
 Csnap_drag snap_drag;
 
 // ---- Pure geometry ----
@@ -283,7 +284,7 @@ bool axis_reference(const Csnap_axis& axis, HWND self, RECT& reference)
 
 // One WM_MOVING or WM_SIZING of a snapping window: the dragged edges follow the
 // cursor and jump to nearby edges of other windows and of the work area.
-void snap_step(Cwindow_base& window, int mode, WPARAM edge, RECT& proposed)
+void snap_step(Cwindow_placement& window, int mode, WPARAM edge, RECT& proposed)
 {
     POINT cursor = {};
     GetCursorPos(&cursor);
@@ -306,14 +307,14 @@ void snap_step(Cwindow_base& window, int mode, WPARAM edge, RECT& proposed)
 
 }  // namespace
 
-void sizing_step(Cwindow_base& window, WPARAM edge, RECT* proposed)
+void sizing_step(Cwindow_placement& window, WPARAM edge, RECT* proposed)
 {
     if (!window.hwnd || !proposed) return;
     if (window.snap) snap_step(window, snap_mode_sizing, edge, *proposed);
     if (window.keep_min_size) apply_min_size(*proposed, edge, window.window_rect);
 }
 
-void moving_step(Cwindow_base& window, RECT* proposed)
+void moving_step(Cwindow_placement& window, RECT* proposed)
 {
     if (!window.hwnd || !window.snap || !proposed) return;
     snap_step(window, snap_mode_moving, 0, *proposed);
@@ -324,7 +325,7 @@ void reset_snap_drag()
     snap_drag.mode = snap_mode_none;
 }
 
-void anchor_window(Cwindow_base& window, int dx, int dy)
+void anchor_window(Cwindow_placement& window, int dx, int dy)
 {
     if (window.anchor <= 0) return;
     const RECT r = anchored_rect(window.rect_in_parent, window.anchor, dx, dy);

@@ -13,23 +13,37 @@
 
 namespace ruko {
 
-class Cwindow_base;
+// What the steps read of a toolkit window: its handle, the rectangles recorded
+// when it was registered or bound, and its layout settings. Every toolkit window
+// object is one (Cwindow_base derives from it).
+struct Cwindow_placement {
+    HWND hwnd = nullptr;
+    RECT window_rect = {};     // screen coordinates, recorded at registration
+    RECT client_rect = {};     // recorded at registration
+    RECT rect_in_parent = {};  // parent client coordinates, recorded by attach
+    bool keep_min_size = false;
+    bool snap = false;
+    int anchor = 0;  // layout anchor 1..9; 0 or less: never moved
+};
+
+// The windows whose edges snap to each other while they are moved or sized.
+extern std::vector<HWND> snap_list;
 
 // ---- Steps called from the window procedures ----
 
 // WM_SIZING: snaps the dragged edges when `snap` is set, then keeps the minimum
 // size when `keep_min_size` is set.
-void sizing_step(Cwindow_base& window, WPARAM edge, RECT* proposed);
+void sizing_step(Cwindow_placement& window, WPARAM edge, RECT* proposed);
 
 // WM_MOVING of a window whose `snap` is set.
-void moving_step(Cwindow_base& window, RECT* proposed);
+void moving_step(Cwindow_placement& window, RECT* proposed);
 
 // WM_SYSCOMMAND: the next move or size begins a new drag.
 void reset_snap_drag();
 
 // WM_SIZE of a dialog: moves one bound control by its anchor for the change of the
 // dialog's client size since it was created.
-void anchor_window(Cwindow_base& window, int dx, int dy);
+void anchor_window(Cwindow_placement& window, int dx, int dy);
 
 // The window's rectangle in its parent's client coordinates, taken now; all zero
 // when the window or its parent cannot be asked.

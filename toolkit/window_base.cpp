@@ -9,7 +9,6 @@
 
 namespace ruko {
 
-std::vector<HWND> snap_list;
 
 namespace {
 
@@ -78,16 +77,6 @@ LRESULT unbound_answer(HWND h, UINT message, WPARAM wparam, LPARAM lparam)
 }
 
 }  // namespace
-
-LONG_PTR get_window_long(HWND h, int index)
-{
-    return GetWindowLongPtrW(h, index);
-}
-
-LONG_PTR set_window_long(HWND h, int index, LONG_PTR value)
-{
-    return SetWindowLongPtrW(h, index, value);
-}
 
 bool has_dialog_proc(HWND h)
 {

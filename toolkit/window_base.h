@@ -13,6 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/geometry.h"
+#include "toolkit/window_long.h"
+
 namespace ruko {
 
 // The procedure of every toolkit window: dialog procedure of toolkit dialogs and
@@ -22,17 +25,10 @@ LRESULT CALLBACK shared_window_proc(HWND h, UINT message, WPARAM wparam, LPARAM 
 // shared_window_proc typed as a dialog procedure, for CreateDialogParamW.
 DLGPROC shared_dialog_proc();
 
-// Window longs that hold pointers or handles, pointer-sized in 32 and 64 bits.
-LONG_PTR get_window_long(HWND h, int index);
-LONG_PTR set_window_long(HWND h, int index, LONG_PTR value);
-
 // True when the window has a dialog procedure, i.e. it is a dialog box.
 bool has_dialog_proc(HWND h);
 
-// The windows whose edges snap to each other while they are moved or sized.
-extern std::vector<HWND> snap_list;
-
-class Cwindow_base {
+class Cwindow_base : public Cwindow_placement {
 public:
     Cwindow_base() = default;
     ~Cwindow_base();
@@ -63,16 +59,9 @@ public:
     // The answer for a message the object does not handle itself.
     LRESULT default_answer(UINT message, WPARAM wparam, LPARAM lparam);
 
-    HWND hwnd = nullptr;
     std::wstring name;
     WNDPROC prev_proc = nullptr;  // the window or dialog procedure that attach replaced
     bool is_dialog = false;
-    RECT window_rect = {};     // screen coordinates, recorded at registration
-    RECT client_rect = {};     // recorded at registration
-    RECT rect_in_parent = {};  // parent client coordinates, recorded by attach
-    bool keep_min_size = false;
-    bool snap = false;
-    int anchor = 0;  // layout anchor 1..9; 0 or less: never moved
     std::vector<Cwindow_base*> children;  // bound controls, not owned
     HICON icons[2] = {};                  // owned: destroyed with the object
 };

@@ -26,15 +26,6 @@ void Cfile::close()
     size = 0;
 }
 
-bool Chandle_file::close()
-{
-    if (!is_open())
-        return true;
-    const bool closed = CloseHandle(handle) != FALSE;
-    handle = INVALID_HANDLE_VALUE;
-    return closed;
-}
-
 bool is_link_reparse_tag(DWORD tag)
 {
     return tag == 0 || IsReparseTagNameSurrogate(tag);
@@ -87,11 +78,11 @@ bool delete_file(const std::wstring& path)
     return DeleteFileW(long_path(path).c_str()) != FALSE;
 }
 
-HANDLE open_file(const std::wstring& path, DWORD access, DWORD share, DWORD disposition,
-                 DWORD flags)
+Chandle open_file(const std::wstring& path, DWORD access, DWORD share, DWORD disposition,
+                  DWORD flags)
 {
-    return CreateFileW(long_path(path).c_str(), access, share, nullptr, disposition, flags,
-                       nullptr);
+    return Chandle(CreateFileW(long_path(path).c_str(), access, share, nullptr, disposition,
+                               flags, nullptr));
 }
 
 bool is_folder(const std::wstring& path)
@@ -182,8 +173,8 @@ bool remove_folder_tree(const std::wstring& folder)
     bool removed = true;
     if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
         WIN32_FIND_DATAW found;
-        const HANDLE search = FindFirstFileW(long_path(folder + L"\\*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
+        Cfind_search search(long_path(folder + L"\\*"), found);
+        if (search.found_first()) {
             do {
                 const std::wstring name = found.cFileName;
                 if (name == L"." || name == L"..")
@@ -193,8 +184,7 @@ bool remove_folder_tree(const std::wstring& folder)
                                       ? remove_folder_tree(path)
                                       : remove_file(path, found.dwFileAttributes);
                 removed = removed && gone;
-            } while (FindNextFileW(search, &found));
-            FindClose(search);
+            } while (search.next(found));
         }
     }
     return RemoveDirectoryW(long_path(folder).c_str()) != FALSE && removed;

@@ -1,12 +1,15 @@
 #pragma once
 // File and folder primitives: an owning C run-time stream that knows its file's
-// size, an owning Win32 file handle, and the making and removing of folders.
+// size, the file calls in the long form of their paths, and the making and
+// removing of folders.
 
 #include <windows.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <string>
+
+#include "util/handle.h"
 
 // Owner of at most one open stream. `stream` null implies `size` 0. The stream is
 // closed on destruction, on a new open, and on close().
@@ -50,9 +53,9 @@ std::wstring long_path(const std::wstring& path);
 DWORD file_attributes(const std::wstring& path);
 bool set_file_attributes(const std::wstring& path, DWORD attributes);
 bool delete_file(const std::wstring& path);
-// CreateFileW without security attributes or template; INVALID_HANDLE_VALUE when
-// it fails, with the system's last error.
-HANDLE open_file(const std::wstring& path, DWORD access, DWORD share, DWORD disposition,
+// CreateFileW without security attributes or template; a handle that holds
+// nothing when it fails, with the system's last error.
+Chandle open_file(const std::wstring& path, DWORD access, DWORD share, DWORD disposition,
                  DWORD flags);
 
 // Whether `path` is a folder (a link to one counts).
@@ -75,18 +78,3 @@ bool create_path_folders(const std::wstring& path);
 // Makes sure the folder `path` itself, and every folder above it, exists.
 bool create_folder(const std::wstring& path);
 
-// Owner of at most one Win32 file handle, closed on destruction and on close().
-class Chandle_file {
-public:
-    Chandle_file() = default;
-    explicit Chandle_file(HANDLE handle) : handle(handle) {}
-    ~Chandle_file() { close(); }
-    Chandle_file(const Chandle_file&) = delete;
-    Chandle_file& operator=(const Chandle_file&) = delete;
-
-    bool is_open() const { return handle != INVALID_HANDLE_VALUE; }
-    // False when the system reports a failure closing it (data not written).
-    bool close();
-
-    HANDLE handle = INVALID_HANDLE_VALUE;
-};

@@ -14,6 +14,28 @@ std::wstring::size_type extension_dot(const std::wstring& path)
 
 }  // namespace
 
+std::wstring join_path(const std::wstring& folder, const std::wstring& relative)
+{
+    return folder + L"\\" + relative;
+}
+
+std::wstring normalized_entry(const std::wstring& entry)
+{
+    std::wstring result;
+    std::wstring part;
+    for (std::wstring::size_type i = 0; i <= entry.size(); ++i) {
+        const wchar_t c = i < entry.size() ? entry[i] : L'\\';
+        if (c != L'\\' && c != L'/') {
+            part += c;
+            continue;
+        }
+        if (!part.empty() && part != L".")
+            result += (result.empty() ? L"" : L"\\") + part;
+        part.clear();
+    }
+    return result;
+}
+
 std::wstring path_folder(const std::wstring& path)
 {
     const std::wstring::size_type pos = path.rfind(L'\\');

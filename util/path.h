@@ -10,6 +10,14 @@ std::wstring path_file_name(const std::wstring& path);          // after the las
 std::wstring path_extension(const std::wstring& path);          // without its dot
 std::wstring path_without_extension(const std::wstring& path);  // folder part kept
 
+// `relative` below `folder`: the two joined by one '\'.
+std::wstring join_path(const std::wstring& folder, const std::wstring& relative);
+
+// A relative path as the copy works with it (an entry of update.ini, a line of a
+// digest list): '\' between its folders ('/' accepted), with empty and "." steps
+// dropped.
+std::wstring normalized_entry(const std::wstring& entry);
+
 // Folds A to Z to a to z; every other code unit (full-width letters too) stays.
 void to_lower_ascii(std::wstring& text);
 std::wstring lower_ascii_copy(std::wstring text);

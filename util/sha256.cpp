@@ -140,15 +140,15 @@ bool digest_from_hex(const wchar_t* text, std::size_t length, Csha256_digest& di
 
 bool sha256_of_file(const std::wstring& path, Csha256_digest& digest)
 {
-    Chandle_file file(open_file(path, GENERIC_READ, FILE_SHARE_READ,
-                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN));
+    const Chandle file =
+        open_file(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN);
     Csha256 hash;
     if (!file.is_open() || !hash.ok())
         return false;
     std::vector<unsigned char> block(1 << 20);
     for (;;) {
         DWORD got = 0;
-        if (!ReadFile(file.handle, block.data(), static_cast<DWORD>(block.size()), &got, nullptr))
+        if (!ReadFile(file.get(), block.data(), static_cast<DWORD>(block.size()), &got, nullptr))
             return false;
         if (got == 0)
             break;

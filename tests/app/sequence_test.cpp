@@ -9,7 +9,7 @@
 #include "app/sequence.h"
 #include "config/checks.h"
 #include "install/registry.h"
-#include "copy/mend.h"
+#include "copy/update_run.h"
 #include "install/destination.h"
 #include "session/notices.h"
 #include "session/update_info.h"

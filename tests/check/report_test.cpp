@@ -10,7 +10,7 @@
 #include "check/ini_lint.h"
 #include "check/report.h"
 #include "check/update_check.h"
-#include "copy/room.h"
+#include "copy/plan/room.h"
 #include "support/temp_folder.h"
 
 namespace {

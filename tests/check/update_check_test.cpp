@@ -7,7 +7,7 @@
 
 #include "check/update_check.h"
 #include "config/current_folder.h"
-#include "copy/folder_listing.h"
+#include "copy/plan/folder_listing.h"
 #include "util/path.h"
 #include "support/temp_folder.h"
 

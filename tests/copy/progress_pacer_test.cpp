@@ -14,10 +14,11 @@
 #include <utility>
 #include <vector>
 
-#include "copy/copier.h"
-#include "copy/staging.h"
+#include "copy/write/copier.h"
+#include "copy/record/staging.h"
 #include "copy/update_process_dialog.h"
 #include "copy_test_support.h"
+#include "one_file.h"
 #include "session/message_box.h"
 #include "util/file.h"
 
@@ -68,7 +69,7 @@ TEST_P(Pacing, TheDialogGetsTheLatestStateOncePerFrame)
     open_dialog();
     Cdialog_recorder recorder;
 
-    Ccopier copier;
+    copy_test::Cone_file_copier copier;
     std::uint64_t remaining = total;
     for (const auto& file : c.files)
         ASSERT_TRUE(copier.copy_one_file(file.first, total, remaining));
@@ -131,8 +132,8 @@ TEST_F(Pacing_at_a_box, TheLatestStateIsShownBeforeAWarning)
     file_bar_at_box = -1;
     const Cmessage_box_function previous = replace_message_box(record_file_bar);
 
-    Ccopier copier;
-    copier.begin_writing(update_info.dest_dir);
+    copy_test::Cone_file_copier copier;
+    copier.begin_writing();
     ASSERT_TRUE(make_staging_folder_for(update_info.dest_dir, 0));
     std::uint64_t remaining = 3000019;
     EXPECT_TRUE(copier.write_new_file(L"a.dat", staged_new_path(update_info.dest_dir, 0),

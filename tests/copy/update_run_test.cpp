@@ -1,5 +1,7 @@
-// The update run: every entry listed, then copied file by file under its relative
-// path, the progress dialog around it, and the run stopping at the first failure.
+// The update run: every entry listed, the installation checked, every new file
+// written to the staging folder and then put in place under its relative path, the
+// progress dialog around it, and the installation as it was when the run stops at
+// a failure.
 
 #include "copy/update_run.h"
 
@@ -16,10 +18,11 @@
 #include "session/app_info.h"
 #include "session/message_box.h"
 #include "session/messages.h"
-#include "copy/folder_listing.h"
-#include "copy/put_in_place.h"
-#include "copy/staging.h"
-#include "copy/update_plan.h"
+#include "copy/plan/folder_listing.h"
+#include "copy/base/held_files.h"
+#include "copy/place/put_in_place.h"
+#include "copy/record/staging.h"
+#include "copy/plan/update_plan.h"
 #include "copy/update_process_dialog.h"
 #include "copy_test_support.h"
 

@@ -1,0 +1,158 @@
+#include "copy/record/run_record.h"
+
+#include <windows.h>
+
+#include "util/file.h"
+#include "util/path.h"
+
+const wchar_t* const run_record_name = L"update~record.txt";
+
+namespace {
+
+const wchar_t* const header = L"update run record 1";
+const wchar_t* const done_line = L"done";
+constexpr wchar_t byte_order_mark = 0xFEFF;
+
+// Writes the text and flushes it, through a file opened with `disposition`.
+bool write_flushed(const std::wstring& path, const std::wstring& text, DWORD access,
+                   DWORD disposition)
+{
+    Chandle file = open_file(path, access, 0, disposition, FILE_ATTRIBUTE_NORMAL);
+    if (!file.is_open())
+        return false;
+    const DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    DWORD written = 0;
+    return WriteFile(file.get(), text.data(), bytes, &written, nullptr) && written == bytes &&
+           FlushFileBuffers(file.get()) && file.close();
+}
+
+bool read_all(const std::wstring& path, std::wstring& text, bool& missing)
+{
+    Chandle file = open_file(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL);
+    if (!file.is_open()) {
+        const DWORD error = GetLastError();
+        missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+        return false;
+    }
+    LARGE_INTEGER size = {};
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart % 2 != 0 ||
+        size.QuadPart > 256 * 1024 * 1024)
+        return false;
+    text.assign(static_cast<std::size_t>(size.QuadPart / 2), L'\0');
+    DWORD got = 0;
+    return text.empty() ||
+           (ReadFile(file.get(), &text[0], static_cast<DWORD>(size.QuadPart), &got, nullptr) &&
+            got == size.QuadPart);
+}
+
+std::vector<std::wstring> split(const std::wstring& text, const std::wstring& separator)
+{
+    std::vector<std::wstring> parts;
+    std::wstring::size_type start = 0;
+    for (;;) {
+        const std::wstring::size_type end = text.find(separator, start);
+        parts.push_back(text.substr(start, end - start));
+        if (end == std::wstring::npos)
+            return parts;
+        start = end + separator.size();
+    }
+}
+
+// A path the record may name: below the installation folder, never above it or
+// on another drive, whatever was written into the file.
+bool is_relative_below(const std::wstring& path)
+{
+    if (path.empty() || path.find(L':') != std::wstring::npos || path.find(L'/') != std::wstring::npos)
+        return false;
+    for (const std::wstring& part : split(path, L"\\")) {
+        if (part.empty() || part == L"." || part == L"..")
+            return false;
+    }
+    return true;
+}
+
+bool parse_index(const std::wstring& text, std::size_t& index)
+{
+    if (text.empty() || text.size() > 9)
+        return false;
+    index = 0;
+    for (const wchar_t c : text) {
+        if (c < L'0' || c > L'9')
+            return false;
+        index = index * 10 + static_cast<std::size_t>(c - L'0');
+    }
+    return true;
+}
+
+bool parse_line(const std::wstring& line, Crun_record& record)
+{
+    const std::vector<std::wstring> fields = split(line, L"\t");
+    if (record.done)
+        return false;  // nothing follows "done"
+    if (fields.size() == 1 && fields[0] == done_line) {
+        record.done = true;
+        return true;
+    }
+    if (fields.size() == 2 && fields[0] == L"folder" && is_relative_below(fields[1])) {
+        record.folders.push_back(fields[1]);
+        return true;
+    }
+    Crecorded_file file;
+    if (fields.size() != 3 || (fields[0] != L"replace" && fields[0] != L"add") ||
+        !parse_index(fields[1], file.index) || !is_relative_below(fields[2]))
+        return false;
+    file.replaces = fields[0] == L"replace";
+    file.relative = fields[2];
+    record.files.push_back(file);
+    return true;
+}
+
+}  // namespace
+
+std::wstring run_record_path(const std::wstring& dest_dir)
+{
+    return join_path(dest_dir, run_record_name);
+}
+
+bool write_run_record(const std::wstring& path, const Crun_record& record)
+{
+    std::wstring text(1, byte_order_mark);
+    text += header;
+    text += L"\r\n";
+    for (const std::wstring& folder : record.folders)
+        text += L"folder\t" + folder + L"\r\n";
+    for (const Crecorded_file& file : record.files) {
+        text += file.replaces ? L"replace\t" : L"add\t";
+        text += std::to_wstring(file.index) + L"\t" + file.relative + L"\r\n";
+    }
+    if (record.done)
+        text += std::wstring(done_line) + L"\r\n";
+    return write_flushed(path, text, GENERIC_WRITE, CREATE_ALWAYS);
+}
+
+bool mark_run_record_done(const std::wstring& path)
+{
+    return write_flushed(path, std::wstring(done_line) + L"\r\n", FILE_APPEND_DATA, OPEN_EXISTING);
+}
+
+Crecord_read read_run_record(const std::wstring& path, Crun_record& record)
+{
+    record = Crun_record();
+    std::wstring text;
+    bool missing = false;
+    if (!read_all(path, text, missing))
+        return missing ? Crecord_read::none : Crecord_read::unreadable;
+    const std::wstring first = std::wstring(1, byte_order_mark) + header + L"\r\n";
+    if (text.compare(0, first.size(), first) != 0 || text.size() < 2 ||
+        text.compare(text.size() - 2, 2, L"\r\n") != 0)
+        return Crecord_read::unreadable;  // not ours, or cut off in the middle of a line
+    const std::wstring body = text.substr(first.size(), text.size() - first.size() - 2);
+    if (!body.empty()) {
+        for (const std::wstring& line : split(body, L"\r\n")) {
+            if (!parse_line(line, record))
+                return Crecord_read::unreadable;
+        }
+    }
+    return Crecord_read::read;
+}

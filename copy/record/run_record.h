@@ -1,0 +1,54 @@
+#pragma once
+// The record of a run that changes the installation, kept in the installation
+// folder while the run lasts: the folders it makes, the files it puts in place
+// and whether each replaces an old file. It is on the disk (flushed) before the
+// first new byte is written, so that a run cut off at any point (power loss, the
+// updater ended in Task Manager) is undone by the next run (copy/mend/). Its last
+// line "done" says that every new file is in place: from then on the run is
+// finished forward, never undone.
+//
+// The record is UTF-16 text with a byte order mark, one item a line:
+//     update run record 1
+//     folder<TAB>data\new            a folder the run makes, outermost first
+//     replace<TAB>3<TAB>data.arc     staged file 3 replaces data.arc
+//     add<TAB>4<TAB>data\new\x.dat   staged file 4 is a file the installation lacks
+//     done
+// The room check counts the record's size (copy/plan/room.h).
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// One file the run puts in place.
+struct Crecorded_file {
+    std::size_t index = 0;  // the staged file that goes there (staging.h)
+    bool replaces = false;  // an old file is there; it is kept until the end
+    std::wstring relative;  // below the installation folder, as named on disk
+    // The old file has the read-only attribute (a game installed from a disc): the
+    // new file gets it too. Known to the run that plans it; not in the record, since
+    // undoing a run puts the old file back with its own attributes.
+    bool read_only = false;
+};
+
+struct Crun_record {
+    std::vector<std::wstring> folders;  // made by the run, outermost first, relative
+    std::vector<Crecorded_file> files;
+    bool done = false;
+};
+
+// "update~record.txt", in the installation folder.
+extern const wchar_t* const run_record_name;
+std::wstring run_record_path(const std::wstring& dest_dir);
+
+// Writes the record anew and flushes it to the disk; false when either fails.
+bool write_run_record(const std::wstring& path, const Crun_record& record);
+
+// Adds the line "done" and flushes it.
+bool mark_run_record_done(const std::wstring& path);
+
+enum class Crecord_read {
+    none,       // there is no record: the last run ended
+    read,       // `record` holds it
+    unreadable  // it cannot be opened or read, or is not a record of this program
+};
+Crecord_read read_run_record(const std::wstring& path, Crun_record& record);

@@ -1,0 +1,168 @@
+#include "copy/write/copier.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "copy/base/held_files.h"
+#include "util/file.h"
+
+namespace {
+
+using Ckind = Cfault::Ckind;
+
+// Opens a file of the update data for reading, shared with readers only, and
+// measures it. A file another program still writes (an extractor, a sync client)
+// is refused the same way on every system, rather than copied half-written.
+Chandle open_source(const std::wstring& path, std::uint64_t& size)
+{
+    Chandle file = open_file(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL);
+    LARGE_INTEGER measured = {};
+    if (!file.is_open() || !GetFileSizeEx(file.get(), &measured))
+        return Chandle();
+    size = static_cast<std::uint64_t>(measured.QuadPart);
+    return file;
+}
+
+// Reads up to `count` bytes; 0 for a failed read and for the end of the file.
+std::size_t read_some(HANDLE file, char* bytes, std::size_t count)
+{
+    DWORD got = 0;
+    return ReadFile(file, bytes, static_cast<DWORD>(count), &got, nullptr) ? got : 0;
+}
+
+// Creates the staged file (or truncates one written for the same target earlier in
+// the run). A scanner that looks at the file of the same name it just saw closed
+// is waited out.
+Chandle open_staged(const std::wstring& path, const Ctarget& target)
+{
+    Chandle file;
+    try_through_brief_holds(
+        [&] {
+            file = open_file(path, GENERIC_WRITE, 0, CREATE_ALWAYS,
+                             temporary_file_attributes(target));
+            return file.is_open();
+        },
+        is_held_or_refused);
+    return file;
+}
+
+// Writes all of `count` bytes; a full volume may first accept fewer bytes than asked
+// and fail only on the next call.
+bool write_all(HANDLE file, const char* bytes, std::size_t count)
+{
+    DWORD written = 0;
+    return WriteFile(file, bytes, static_cast<DWORD>(count), &written, nullptr) &&
+           written == count;
+}
+
+// Flushes every file of the volume that holds `folder` to the disk in one call.
+// Only an elevated program may open a volume for writing; where the system (or
+// Wine) does not flush a volume, each file is flushed on its own instead.
+bool flush_volume(const std::wstring& folder)
+{
+    wchar_t root[MAX_PATH + 1] = {};
+    if (!GetVolumePathNameW(folder.c_str(), root, MAX_PATH) || root[0] == L'\\' || !root[0] ||
+        root[1] != L':')
+        return false;
+    const std::wstring volume = std::wstring(L"\\\\.\\") + root[0] + L":";
+    const Chandle handle(CreateFileW(volume.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                     0, nullptr));
+    return handle.is_open() && FlushFileBuffers(handle.get());
+}
+
+bool flush_file(const std::wstring& path)
+{
+    Chandle file = open_file(path, GENERIC_WRITE, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+    return file.is_open() && FlushFileBuffers(file.get()) && file.close();
+}
+
+}  // namespace
+
+Ccopier::Ccopier(Cwrite_progress& progress) : progress_(progress), block_(block_size, '\0') {}
+
+void Ccopier::begin_writing(const Cupdate_folders& folders)
+{
+    folders_ = folders;
+    // A volume that flushes now will flush at the end of the phase too.
+    flush_each_file_ = !flush_volume(folders.dest_dir);
+}
+
+Cfault Ccopier::write_new_file(const std::wstring& relative, const std::wstring& staged_path,
+                               const Ctarget& target, std::uint64_t run_total,
+                               std::uint64_t& run_remaining)
+{
+    const std::wstring dest_path = folders_.dest(relative);
+    if (target.exists && (target.attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return fault_at(Ckind::destination_open_failed, dest_path);
+    progress_.file_started(relative);
+    digest_check_.start(expected_digests_ ? expected_digests_->find(relative) : nullptr);
+    const Cfault fault = write_blocks(folders_.source(relative), staged_path, dest_path, target,
+                                      run_total, run_remaining);
+    if (fault.found())
+        delete_file(staged_path);
+    return fault;
+}
+
+Cfault Ccopier::end_writing(const std::vector<std::wstring>& staged_paths)
+{
+    if (flush_each_file_ || flush_volume(folders_.dest_dir))
+        return Cfault();
+    for (const std::wstring& path : staged_paths) {
+        if (!flush_file(path))
+            return fault_at(Ckind::destination_write_failed, path);
+    }
+    return Cfault();
+}
+
+Cfault Ccopier::write_blocks(const std::wstring& source_path, const std::wstring& staged_path,
+                             const std::wstring& dest_path, const Ctarget& target,
+                             std::uint64_t run_total, std::uint64_t& run_remaining)
+{
+    std::uint64_t size = 0;
+    const Chandle source = open_source(source_path, size);
+    if (!source.is_open())
+        return fault_at(Ckind::source_open_failed, source_path);
+    Chandle dest = open_staged(staged_path, target);
+    if (!dest.is_open())
+        return fault_at(Ckind::destination_open_failed, dest_path);
+    progress_.file_opened();
+
+    // Exactly the size taken at open is copied: a file that grows meanwhile cannot
+    // push the counts below zero, and one that shrinks ends in a read of no bytes.
+    std::uint64_t file_remaining = size;
+    while (file_remaining > 0) {
+        const std::size_t wanted =
+            static_cast<std::size_t>(std::min<std::uint64_t>(block_size, file_remaining));
+        const std::size_t got = read_some(source.get(), block_.data(), wanted);
+        if (got == 0)
+            return fault_at(Ckind::source_read_failed, source_path);
+        if (!write_all(dest.get(), block_.data(), got))
+            return fault_at(Ckind::destination_write_failed, dest_path);
+        digest_check_.add(block_.data(), got);
+
+        file_remaining -= got;
+        run_remaining -= std::min<std::uint64_t>(got, run_remaining);
+        progress_.block_written(run_total - run_remaining, run_total, size - file_remaining, size);
+    }
+    // Bytes that are not the listed ones never reach the installation.
+    if (!digest_check_.matches())
+        return fault_at(Ckind::source_damaged, source_path);
+    const Cfault fault = file_written(dest, dest_path);
+    if (!fault.found() && size > 0 && flush_each_file_)
+        progress_.flushed();
+    return fault;
+}
+
+Cfault Ccopier::file_written(Chandle& staged, const std::wstring& dest_path)
+{
+    // Every byte has been handed to the system, so a failed write has shown by now;
+    // a failed flush or close is a write that did not reach the disk.
+    if (flush_each_file_ && !FlushFileBuffers(staged.get()))
+        return fault_at(Ckind::destination_write_failed, dest_path);
+    if (!staged.close())
+        return fault_at(Ckind::destination_write_failed, dest_path);
+    return Cfault();
+}

@@ -1,0 +1,61 @@
+#pragma once
+// The file writer: writes the new bytes of each file of the update data in blocks
+// into the staging folder, reporting its progress after every block.
+//
+// A file is never written in place: a run first writes every new file in full into
+// the staging folder (copy/record/staging.h), on the disk and not only in the
+// system's cache, and only then puts them in place (copy/place/). A file whose
+// bytes lack the digest that gamedata.sha256 lists for it stops the write phase.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "copy/base/fault.h"
+#include "copy/base/update_folders.h"
+#include "copy/digest/digest_check.h"
+#include "copy/digest/expected_digests.h"
+#include "copy/plan/target.h"
+#include "copy/write/write_progress.h"
+#include "util/handle.h"
+
+// What the write phase of one run needs across its files: the block buffer,
+// allocated once for the run rather than once per file, and how the files reach
+// the disk.
+class Ccopier {
+public:
+    static constexpr std::size_t block_size = 1000000;
+
+    explicit Ccopier(Cwrite_progress& progress);
+
+    // From now on each file's bytes must have the digests `expected` lists for it
+    // before the file is put in place; `expected` must outlive the copies.
+    void check_digests(const Cexpected_digests& expected) { expected_digests_ = &expected; }
+
+    // The write phase of a run: begin_writing once, then write_new_file for each
+    // file, then end_writing, which puts every byte written on the disk.
+    void begin_writing(const Cupdate_folders& folders);
+    // Writes the new bytes of source_dir\relative to `staged_path` in full,
+    // subtracting every byte from run_remaining; faults name the destination
+    // dest_dir\relative. A staged file left half-written is removed.
+    Cfault write_new_file(const std::wstring& relative, const std::wstring& staged_path,
+                          const Ctarget& target, std::uint64_t run_total,
+                          std::uint64_t& run_remaining);
+    Cfault end_writing(const std::vector<std::wstring>& staged_paths);
+
+private:
+    Cfault write_blocks(const std::wstring& source_path, const std::wstring& staged_path,
+                        const std::wstring& dest_path, const Ctarget& target,
+                        std::uint64_t run_total, std::uint64_t& run_remaining);
+    // This file's new bytes are completely written: on the disk (unless the whole
+    // volume is flushed at the end of the phase) and the file closed.
+    Cfault file_written(Chandle& staged, const std::wstring& dest_path);
+
+    Cwrite_progress& progress_;
+    std::vector<char> block_;
+    const Cexpected_digests* expected_digests_ = nullptr;  // null: no file is checked
+    Cdigest_check digest_check_;  // of the file being written
+    Cupdate_folders folders_;
+    bool flush_each_file_ = true;  // false: one flush of the volume instead
+};
