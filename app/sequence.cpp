@@ -17,6 +17,7 @@ const std::vector<Cupdate_step>& update_steps()
         check_reg_path_and_title,
         check_copy_sources,
         read_update_digests,
+        check_patch_sources,
         read_install_record,
         check_destination,
         mend_cut_off_run,
@@ -61,7 +62,10 @@ bool reset_update_info()
     update_info.reg_path.clear();
     update_info.game_title.clear();
     update_info.copy_files.clear();
+    update_info.patch_files.clear();
     update_info.has_digest_list = false;
     update_info.listed_digests.clear();
+    update_info.before_digests.clear();
+    update_info.after_digests.clear();
     return true;
 }

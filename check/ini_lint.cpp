@@ -11,7 +11,8 @@
 
 namespace {
 
-const Cini_key keys[] = {Cini_key::reg_path, Cini_key::game_title, Cini_key::copy_file};
+const Cini_key keys[] = {Cini_key::reg_path, Cini_key::game_title, Cini_key::copy_file,
+                         Cini_key::patch_file};
 
 // A key name, '#' included, is under 20 characters; a longer name is no slip of one,
 // and comparing a line of megabytes with each key would take minutes and gigabytes.
@@ -216,6 +217,9 @@ Cini_reading read_ini_lines(const std::vector<std::wstring>& lines)
             break;
         case Cini_key::copy_file:
             reading.entries.push_back(value);
+            break;
+        case Cini_key::patch_file:
+            reading.patches.push_back(value);
             break;
         case Cini_key::none:
             break;

@@ -19,6 +19,7 @@ struct Cini_reading {
     Cread_value reg_path;
     Cread_value game_title;
     std::vector<Cread_value> entries;
+    std::vector<Cread_value> patches;  // #PATCH_FILE entries, with their lines
 };
 
 Cini_reading read_ini_lines(const std::vector<std::wstring>& lines);

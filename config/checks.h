@@ -19,6 +19,13 @@ bool check_copy_sources();
 // of the form.
 bool read_update_digests();
 
+// A step of the update, after read_update_digests: every #PATCH_FILE entry is
+// given, stays inside the installation, is patched once and copied by no
+// #COPY_FILE entry, and its patch gamedata\<entry>.vcdiff is there with a header
+// the updater reads; with any entry, before.sha256 and after.sha256 are read into
+// the update record and each lists every patched path.
+bool check_patch_sources();
+
 // printf-style formatting into a buffer of 1024 wide characters; a longer result
 // is cut to its first 1023.
 std::wstring format_wide(const wchar_t* pattern, ...);

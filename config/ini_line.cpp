@@ -11,6 +11,8 @@ const wchar_t* ini_key_pattern(Cini_key key)
         return L"#GAME_TITLE = %s";
     case Cini_key::copy_file:
         return L"#COPY_FILE = %s";
+    case Cini_key::patch_file:
+        return L"#PATCH_FILE = %s";
     case Cini_key::none:
         break;
     }
@@ -25,7 +27,8 @@ Cini_line read_ini_line(const std::wstring& line)
         return read;
     // A failed scan leaves the cursor at the start of the line, so each key is
     // tried from the first character.
-    for (Cini_key key : {Cini_key::reg_path, Cini_key::game_title, Cini_key::copy_file}) {
+    for (Cini_key key :
+         {Cini_key::reg_path, Cini_key::game_title, Cini_key::copy_file, Cini_key::patch_file}) {
         std::wstring value;
         if (scanner.scan(ini_key_pattern(key), {value})) {
             read.key = key;

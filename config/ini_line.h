@@ -4,7 +4,7 @@
 
 #include <string>
 
-enum class Cini_key { none, reg_path, game_title, copy_file };
+enum class Cini_key { none, reg_path, game_title, copy_file, patch_file };
 
 // A line that sets a key gives the key and its value; every other line (blank,
 // comment, unknown, malformed) gives Cini_key::none and an empty value.
@@ -19,6 +19,7 @@ inline const wchar_t* const ini_line_blanks = L" \t\n";
 // The pattern of a key line: "#KEY = %s".
 const wchar_t* ini_key_pattern(Cini_key key);
 
-// Reads one line: blank, "//" comment, "#REG_PATH = ...", "#GAME_TITLE = ..." or
-// "#COPY_FILE = ...", tried in that order from the first character of the line.
+// Reads one line: blank, "//" comment, "#REG_PATH = ...", "#GAME_TITLE = ...",
+// "#COPY_FILE = ..." or "#PATCH_FILE = ...", tried in that order from the first
+// character of the line.
 Cini_line read_ini_line(const std::wstring& line);

@@ -25,6 +25,9 @@ void read_line(const std::wstring& line)
     case Cini_key::copy_file:
         update_info.copy_files.push_back(std::move(read.value));
         break;
+    case Cini_key::patch_file:
+        update_info.patch_files.push_back(std::move(read.value));
+        break;
     case Cini_key::none:
         break;
     }

@@ -10,13 +10,13 @@
 
 #include "copy/progress_pacer.h"
 #include "copy/update_process_dialog.h"
-#include "copy/write/write_progress.h"
+#include "copy/base/run_progress.h"
 
 namespace ruko {
 class Cwindow_base;
 }
 
-class Cprogress_view : public Cwrite_progress {
+class Cprogress_view : public Crun_progress {
 public:
     explicit Cprogress_view(Cupdate_process_dialog& dialog) : dialog_(dialog) {}
 

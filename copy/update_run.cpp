@@ -69,13 +69,14 @@ std::vector<std::wstring> normalized_entries(const std::vector<std::wstring>& co
 
 // Before anything is written: the plan, its files listed, the installation checked.
 Cfault plan_and_check(const Cupdate_folders& folders, const std::vector<std::wstring>& entries,
-                      const Cexpected_digests& expected, std::vector<Cplanned_file>& plan)
+                      const Cexpected_digests& expected, Cprogress_view& view,
+                      std::vector<Cplanned_file>& plan)
 {
     Cfault fault = plan_update(entries, folders.source_dir, pump, plan);
     if (!fault.found())
         fault = check_plan_listed(expected, plan, folders.source_dir);
     if (!fault.found())
-        fault = check_before_copy(plan, folders.dest_dir, pump);
+        fault = check_before_copy(plan, folders.dest_dir, pump, view);
     return fault;
 }
 
@@ -91,7 +92,7 @@ Cfault run_phases(const Cupdate_folders& folders, const std::vector<std::wstring
                   const Cexpected_digests& expected, Cprogress_view& view)
 {
     std::vector<Cplanned_file> plan;
-    const Cfault fault = plan_and_check(folders, entries, expected, plan);
+    const Cfault fault = plan_and_check(folders, entries, expected, view, plan);
     if (fault.found())
         return fault;  // nothing in the installation has changed
     const std::uint64_t run_total = total_size(plan);

@@ -51,6 +51,53 @@ inline std::wstring source_damaged(const std::wstring& source_path)
            L" が壊れています。\nアップデートのデータをもう一度入手してください。";
 }
 
+// Binary patches (#PATCH_FILE), their lists before.sha256 and after.sha256, checked
+// with update.ini.
+inline const wchar_t* const patch_entry_empty_format =  // %d: position of the entry
+    L"update.ini の %d 個目の PATCH_FILE が指定されていません。";
+inline const wchar_t* const patch_entry_unsafe_format =  // %d: position of the entry
+    L"update.ini の %d 個目の PATCH_FILE に使用できないパスが指定されています。";
+inline std::wstring patch_entry_twice(const std::wstring& entry)
+{
+    return L"update.ini の PATCH_FILE に " + entry + L" が二度指定されています。";
+}
+inline std::wstring patch_entry_also_copied(const std::wstring& entry)
+{
+    return L"update.ini で " + entry + L" は PATCH_FILE と COPY_FILE の両方に指定されています。";
+}
+inline std::wstring patch_unreadable(const std::wstring& patch_path)
+{
+    return L"パッチファイル " + patch_path + L" を読み取れません。";
+}
+inline std::wstring patch_compressed(const std::wstring& patch_path)
+{
+    return L"パッチファイル " + patch_path +
+           L" は二次圧縮されているため使用できません。
+xdelta3 -e -S none で作成してください。";
+}
+inline std::wstring patch_code_table(const std::wstring& patch_path)
+{
+    return L"パッチファイル " + patch_path +
+           L" は独自のコードテーブルを使用しているため使用できません。
+xdelta3 -e -S none で作成してください。";
+}
+inline std::wstring patch_list_missing(const std::wstring& list_name)
+{
+    return list_name + L" が見つかりませんでした。";
+}
+inline std::wstring patch_list_unreadable(const std::wstring& list_name)
+{
+    return list_name + L" を読み込めませんでした。";
+}
+inline std::wstring patch_list_line_unreadable(const std::wstring& list_name, int line)
+{
+    return list_name + L" の " + std::to_wstring(line) + L" 行目を読み取れません。";
+}
+inline std::wstring patched_file_not_in_list(const std::wstring& entry, const std::wstring& list_name)
+{
+    return L"パッチを当てるファイル " + entry + L" は " + list_name + L" に記載されていません。";
+}
+
 // The installation record in the registry.
 inline std::wstring registry_key_missing(const std::wstring& game_title)
 {
@@ -98,6 +145,17 @@ inline std::wstring destination_write_failed(const std::wstring& dest_path)
 }
 
 // Before the first byte of the installation changes.
+inline std::wstring patched_file_missing(const std::wstring& dest_path)
+{
+    return L"パッチを当てるファイル " + dest_path +
+           L" が見つかりません。\nゲームが正しくセットアップされていることを確認してください。";
+}
+inline std::wstring patched_file_other_version(const std::wstring& dest_path)
+{
+    return dest_path +
+           L" は、このアップデートが対象とするバージョンではありません。\n"
+           L"ゲームが正しくセットアップされていることを確認してください。";
+}
 inline std::wstring destination_in_use(const std::wstring& dest_path)
 {
     return dest_path + L" は他のプログラムで使用中のため、上書きできません。\n"

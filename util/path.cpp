@@ -36,6 +36,11 @@ std::wstring normalized_entry(const std::wstring& entry)
     return result;
 }
 
+std::wstring digest_path_key(const std::wstring& path)
+{
+    return lower_ascii_copy(normalized_entry(path));
+}
+
 std::wstring path_folder(const std::wstring& path)
 {
     const std::wstring::size_type pos = path.rfind(L'\\');

@@ -18,6 +18,11 @@ std::wstring join_path(const std::wstring& folder, const std::wstring& relative)
 // dropped.
 std::wstring normalized_entry(const std::wstring& entry);
 
+// A path as a digest list's paths and the plan's are matched, by the rule of the
+// entries: '\' or '/' between folders, empty and "." steps dropped, letters A to Z
+// in either case, every other character exactly.
+std::wstring digest_path_key(const std::wstring& path);
+
 // Folds A to Z to a to z; every other code unit (full-width letters too) stays.
 void to_lower_ascii(std::wstring& text);
 std::wstring lower_ascii_copy(std::wstring text);

@@ -27,6 +27,9 @@ std::wstring fault_text(const Cfault& fault)
     case K::destination_in_use: return msg::destination_in_use(path);
     case K::not_enough_room: return msg::not_enough_room(fault.needed_mb, fault.free_mb);
     case K::cut_off_run_not_undone: return msg::cut_off_run_not_undone(path);
+    case K::patch_unreadable: return msg::patch_unreadable(path);
+    case K::patched_file_missing: return msg::patched_file_missing(path);
+    case K::patched_file_other_version: return msg::patched_file_other_version(path);
     case K::source_file_missing:
     case K::none: break;
     }

@@ -22,6 +22,9 @@ struct Cfault {
         destination_in_use,        // path: the installed file another program holds
         not_enough_room,           // needed_mb, free_mb
         cut_off_run_not_undone,    // path: the record (or staging folder) left
+        patch_unreadable,          // path: the patch, whose headers cannot be read
+        patched_file_missing,      // path: the installed file a patch needs
+        patched_file_other_version,  // path: the installed file, in neither listed version
     };
     Ckind kind = Ckind::none;
     std::wstring path;

@@ -17,8 +17,3 @@ const std::vector<Csha256_digest>* Cexpected_digests::find(const std::wstring& r
     const auto found = by_path_.find(digest_path_key(relative));
     return found == by_path_.end() ? nullptr : &digests_[found->second];
 }
-
-std::wstring digest_path_key(const std::wstring& path)
-{
-    return lower_ascii_copy(normalized_entry(path));
-}

@@ -27,8 +27,3 @@ private:
     std::vector<std::vector<Csha256_digest>> digests_;  // of each path listed
     std::map<std::wstring, std::size_t> by_path_;       // digest_path_key: index in digests_
 };
-
-// A path below gamedata as the list's paths and the plan's are matched, by the rule
-// of the entries: '\' or '/' between folders, empty and "." steps dropped, letters
-// A to Z in either case, every other character exactly.
-std::wstring digest_path_key(const std::wstring& path);

@@ -4,7 +4,9 @@
 
 #include <set>
 
+#include "config/patch_sources.h"
 #include "copy/base/held_files.h"
+#include "copy/plan/patch_check.h"
 #include "copy/plan/room.h"
 #include "util/file.h"
 #include "util/path.h"
@@ -111,18 +113,22 @@ Cfault check_plan_listed(const Cexpected_digests& expected, const std::vector<Cp
     if (!expected.active())
         return Cfault();
     for (const Cplanned_file& file : plan) {
-        if (!expected.find(file.relative))
-            return fault_at(Ckind::source_not_in_digest_list, join_path(source_dir, file.relative));
+        // A patched file reads its patch from the update data, not the file itself.
+        const std::wstring read = file.patched ? file.relative + patch_suffix : file.relative;
+        if (!expected.find(read))
+            return fault_at(Ckind::source_not_in_digest_list, join_path(source_dir, read));
     }
     return Cfault();
 }
 
 Cfault check_before_copy(std::vector<Cplanned_file>& plan, const std::wstring& dest_dir,
-                         const Clisting_tick& tick)
+                         const Clisting_tick& tick, Crun_progress& progress)
 {
     Cfault fault = find_targets(plan, dest_dir, tick);
     if (!fault.found())
         fault = check_targets_writable(plan, dest_dir);
+    if (!fault.found())
+        fault = check_patched_targets(plan, dest_dir, progress);
     if (!fault.found())
         fault = check_room(plan, dest_dir);
     return fault;

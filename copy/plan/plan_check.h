@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "copy/base/fault.h"
+#include "copy/base/run_progress.h"
 #include "copy/base/update_folders.h"
 #include "copy/digest/expected_digests.h"
 #include "copy/plan/folder_listing.h"
@@ -17,6 +18,8 @@ Cfault check_plan_listed(const Cexpected_digests& expected, const std::vector<Cp
                          const std::wstring& source_dir);
 
 // Fills every file's target, lists each folder of the installation once, and checks
-// that each target can be replaced and that the volume has room.
+// that each target can be replaced, that each patched target is the version its
+// patch was made from (one that is new already leaves the plan), and that the
+// volume has room.
 Cfault check_before_copy(std::vector<Cplanned_file>& plan, const std::wstring& dest_dir,
-                         const Clisting_tick& tick);
+                         const Clisting_tick& tick, Crun_progress& progress);

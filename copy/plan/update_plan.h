@@ -10,12 +10,19 @@
 #include "copy/base/fault.h"
 #include "copy/plan/folder_listing.h"
 #include "copy/plan/target.h"
+#include "util/sha256.h"
 
-// One file the run will copy.
+// One file the run will write: copied whole from the update data, or made by a
+// patch (source_dir\relative.vcdiff) from the installed file it replaces.
 struct Cplanned_file {
     std::wstring relative;  // below source_dir and dest_dir, '\' between levels
-    std::uint64_t size = 0;  // as listed
+    std::uint64_t size = 0;  // the new file's: as listed, or as the patch makes it
     Ctarget target;          // what the installation holds there (filled by the check)
+    bool patched = false;
+    // A patched file's digests as before.sha256 and after.sha256 list them: the
+    // installed file must have the first, the new bytes must have the second.
+    std::vector<Csha256_digest> before;
+    std::vector<Csha256_digest> after;
 };
 
 // Lists what one (normalized) entry stands for below source_dir and appends its

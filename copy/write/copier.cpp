@@ -81,7 +81,7 @@ bool flush_file(const std::wstring& path)
 
 }  // namespace
 
-Ccopier::Ccopier(Cwrite_progress& progress) : progress_(progress), block_(block_size, '\0') {}
+Ccopier::Ccopier(Crun_progress& progress) : progress_(progress), block_(block_size, '\0') {}
 
 void Ccopier::begin_writing(const Cupdate_folders& folders)
 {

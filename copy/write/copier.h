@@ -17,7 +17,7 @@
 #include "copy/digest/digest_check.h"
 #include "copy/digest/expected_digests.h"
 #include "copy/plan/target.h"
-#include "copy/write/write_progress.h"
+#include "copy/base/run_progress.h"
 #include "util/handle.h"
 
 // What the write phase of one run needs across its files: the block buffer,
@@ -27,7 +27,7 @@ class Ccopier {
 public:
     static constexpr std::size_t block_size = 1000000;
 
-    explicit Ccopier(Cwrite_progress& progress);
+    explicit Ccopier(Crun_progress& progress);
 
     // From now on each file's bytes must have the digests `expected` lists for it
     // before the file is put in place; `expected` must outlive the copies.
@@ -52,7 +52,7 @@ private:
     // volume is flushed at the end of the phase) and the file closed.
     Cfault file_written(Chandle& staged, const std::wstring& dest_path);
 
-    Cwrite_progress& progress_;
+    Crun_progress& progress_;
     std::vector<char> block_;
     const Cexpected_digests* expected_digests_ = nullptr;  // null: no file is checked
     Cdigest_check digest_check_;  // of the file being written

@@ -244,3 +244,25 @@ TEST(Update_check_entries, an_entry_naming_gamedata_itself_is_not_examined)
 }
 
 }  // namespace
+
+namespace {
+
+// Installed files are looked at in the long form of their paths, as the updater
+// opens them: one past 260 characters counts as there, and its size stays on the
+// volume until the end of the run. (Wine knows no such limit; Windows does.)
+TEST(Update_check_installation, a_file_past_max_path_is_found_there)
+{
+    Ctemp_folder folder;
+    std::wstring install = folder.path();
+    while (install.size() < 280)
+        install += L"\\" + std::wstring(40, L'i');
+    write_file(install + L"\\data.arc", std::string(5000, 'x'));
+
+    const Cinstallation_check check = check_installation({{L"data.arc", 10}}, install);
+
+    ASSERT_EQ(check.files.size(), 1u);
+    EXPECT_TRUE(check.files[0].exists);
+    EXPECT_GE(check.room, 10u);
+}
+
+}  // namespace

@@ -1,16 +1,18 @@
 #pragma once
-// What the writer tells of its progress, and the moments it gives the dialog to
-// handle its messages. The run's leader connects it to the progress dialog; the
-// writer itself never paints.
+// What a phase that reads or writes files tells of its progress (the writer, the
+// hash of the installed files a patch needs), and the moments it gives the dialog
+// to handle its messages. The run's leader connects it to the progress dialog; the
+// phases themselves never paint.
 
 #include <cstdint>
 #include <string>
 
-class Cwrite_progress {
+class Crun_progress {
 public:
-    virtual ~Cwrite_progress() = default;
+    virtual ~Crun_progress() = default;
 
-    // The writer turns to a file (its path below the update data), before opening it.
+    // The phase turns to a file (its path below the update data or the installation),
+    // before opening it.
     virtual void file_started(const std::wstring& relative) = 0;
     // The file and its staged copy are open: its bytes come next.
     virtual void file_opened() = 0;
