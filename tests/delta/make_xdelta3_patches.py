@@ -6,9 +6,14 @@ that only the patches are kept in the repository. Every patch is checked with
 `xdelta3 -d` here: it must give the new file, or be refused by xdelta3 too.
 
     tests/delta/make_xdelta3_patches.py      (run from anywhere; needs xdelta3)
+    tests/delta/make_xdelta3_patches.py --seeds FOLDER
+                                             the kept patches as files, one each (the
+                                             fuzz target's seeds; no xdelta3 needed)
 """
 import pathlib
+import re
 import subprocess
+import sys
 import tempfile
 
 HERE = pathlib.Path(__file__).resolve().parent
@@ -97,6 +102,20 @@ def cpp_bytes(data):
     return "\n".join(lines)
 
 
+def write_seeds(folder):
+    folder.mkdir(parents=True, exist_ok=True)
+    name = None
+    patch = bytearray()
+    for line in (HERE / "xdelta3_patches.inc").read_text().splitlines():
+        if line.startswith('{"'):
+            name = line[2:line.index('"', 2)]
+            patch = bytearray()
+        elif line == "}},":
+            (folder / (name + ".vcdiff")).write_bytes(bytes(patch))
+        elif name:
+            patch += bytes(int(byte, 16) for byte in re.findall(r"0x([0-9A-F]{2})", line))
+
+
 def main():
     out = ["// Made by make_xdelta3_patches.py with xdelta3 3.0.11; do not edit.", ""]
     with tempfile.TemporaryDirectory() as temp:
@@ -113,4 +132,7 @@ def main():
     (HERE / "xdelta3_patches.inc").write_text("\n".join(out) + "\n")
 
 
-main()
+if sys.argv[1:2] == ["--seeds"]:
+    write_seeds(pathlib.Path(sys.argv[2]))
+else:
+    main()
