@@ -29,8 +29,7 @@ Cfault write_new_files(const Cupdate_folders& folders, const std::vector<Cplanne
             if (!make_staging_folder_for(dest_dir, staged[i]))
                 return fault_at(Ckind::destination_open_failed, folders.dest(plan[i].relative));
         }
-        const Cfault fault =
-            copier.write_new_file(plan[i].relative, path, plan[i].target, run_total, run_remaining);
+        const Cfault fault = copier.write_new_file(plan[i], path, run_total, run_remaining);
         if (fault.found())
             return fault;
         cut_off_point();

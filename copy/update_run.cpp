@@ -52,29 +52,48 @@ private:
     Cupdate_process_dialog& dialog_;
 };
 
-// What the update record holds: the list read from gamedata.sha256, or none.
-Cexpected_digests expected_digests_of_update()
+// What one run is asked to do, read from the update state record once.
+struct Crun_request {
+    Cupdate_folders folders;
+    std::vector<std::wstring> copies;   // #COPY_FILE entries, normalized
+    std::vector<std::wstring> patches;  // #PATCH_FILE entries, normalized
+    Cexpected_digests expected;         // gamedata.sha256, or nothing expected
+    std::vector<Clisted_digest> before;  // before.sha256, with patches
+    std::vector<Clisted_digest> after;   // after.sha256, with patches
+};
+
+std::vector<std::wstring> normalized_entries(const std::vector<std::wstring>& entries)
 {
-    return update_info.has_digest_list ? Cexpected_digests(update_info.listed_digests)
-                                       : Cexpected_digests();
+    std::vector<std::wstring> normalized;
+    for (const std::wstring& entry : entries)
+        normalized.push_back(normalized_entry(entry));
+    return normalized;
 }
 
-std::vector<std::wstring> normalized_entries(const std::vector<std::wstring>& copy_files)
+Crun_request request_of_update()
 {
-    std::vector<std::wstring> entries;
-    for (const std::wstring& entry : copy_files)
-        entries.push_back(normalized_entry(entry));
-    return entries;
+    Crun_request request;
+    request.folders = {update_info.source_dir, update_info.dest_dir};
+    request.copies = normalized_entries(update_info.copy_files);
+    request.patches = normalized_entries(update_info.patch_files);
+    if (update_info.has_digest_list)
+        request.expected = Cexpected_digests(update_info.listed_digests);
+    request.before = update_info.before_digests;
+    request.after = update_info.after_digests;
+    return request;
 }
 
 // Before anything is written: the plan, its files listed, the installation checked.
-Cfault plan_and_check(const Cupdate_folders& folders, const std::vector<std::wstring>& entries,
-                      const Cexpected_digests& expected, Cprogress_view& view,
+Cfault plan_and_check(const Crun_request& request, Cprogress_view& view,
                       std::vector<Cplanned_file>& plan)
 {
-    Cfault fault = plan_update(entries, folders.source_dir, pump, plan);
+    const Cupdate_folders& folders = request.folders;
+    Cfault fault = plan_update(request.copies, folders.source_dir, pump, plan);
     if (!fault.found())
-        fault = check_plan_listed(expected, plan, folders.source_dir);
+        fault = plan_patches(request.patches, folders.source_dir, request.before, request.after,
+                             plan);
+    if (!fault.found())
+        fault = check_plan_listed(request.expected, plan, folders.source_dir);
     if (!fault.found())
         fault = check_before_copy(plan, folders.dest_dir, pump, view);
     return fault;
@@ -88,18 +107,17 @@ std::uint64_t total_size(const std::vector<Cplanned_file>& plan)
     return total;
 }
 
-Cfault run_phases(const Cupdate_folders& folders, const std::vector<std::wstring>& entries,
-                  const Cexpected_digests& expected, Cprogress_view& view)
+Cfault run_phases(const Crun_request& request, Cprogress_view& view)
 {
     std::vector<Cplanned_file> plan;
-    const Cfault fault = plan_and_check(folders, entries, expected, view, plan);
+    const Cfault fault = plan_and_check(request, view, plan);
     if (fault.found())
         return fault;  // nothing in the installation has changed
     const std::uint64_t run_total = total_size(plan);
     std::uint64_t run_remaining = run_total;
     Ccopier copier(view);
-    copier.check_digests(expected);
-    return install_files(folders, plan, copier, run_total, run_remaining);
+    copier.check_digests(request.expected);
+    return install_files(request.folders, plan, copier, run_total, run_remaining);
 }
 
 }  // namespace
@@ -118,12 +136,10 @@ bool run_update()
 
 bool update_process()
 {
-    const Cupdate_folders folders{update_info.source_dir, update_info.dest_dir};
-    const Cexpected_digests expected = expected_digests_of_update();
+    const Crun_request request = request_of_update();
     Cprogress_view view(update_process_dialog);
     try {
-        const Cfault fault =
-            run_phases(folders, normalized_entries(update_info.copy_files), expected, view);
+        const Cfault fault = run_phases(request, view);
         if (fault.found())
             return report_fault(view, fault);  // the installation is as it was
     } catch (const Crun_cut_off&) {

@@ -72,14 +72,12 @@ inline std::wstring patch_unreadable(const std::wstring& patch_path)
 inline std::wstring patch_compressed(const std::wstring& patch_path)
 {
     return L"パッチファイル " + patch_path +
-           L" は二次圧縮されているため使用できません。
-xdelta3 -e -S none で作成してください。";
+           L" は二次圧縮されているため使用できません。\nxdelta3 -e -S none で作成してください。";
 }
 inline std::wstring patch_code_table(const std::wstring& patch_path)
 {
     return L"パッチファイル " + patch_path +
-           L" は独自のコードテーブルを使用しているため使用できません。
-xdelta3 -e -S none で作成してください。";
+           L" は独自のコードテーブルを使用しているため使用できません。\nxdelta3 -e -S none で作成してください。";
 }
 inline std::wstring patch_list_missing(const std::wstring& list_name)
 {

@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
+#include "config/patch_sources.h"
 #include "copy/plan/file_list.h"
+#include "delta/vcdiff_decoder.h"
+#include "delta/vcdiff_files.h"
 #include "util/file.h"
 #include "util/path.h"
 
@@ -90,6 +93,27 @@ Cfault plan_update(const std::vector<std::wstring>& entries, const std::wstring&
         const Cfault fault = plan_entry(sources, source_dir, entry, plan, is_folder);
         if (fault.found())
             return fault;
+    }
+    return Cfault();
+}
+
+Cfault plan_patches(const std::vector<std::wstring>& entries, const std::wstring& source_dir,
+                    const std::vector<Clisted_digest>& before,
+                    const std::vector<Clisted_digest>& after, std::vector<Cplanned_file>& plan)
+{
+    for (const std::wstring& entry : entries) {
+        const std::wstring patch = patch_source_path(source_dir, entry);
+        vcdiff::Cfile_input file;
+        vcdiff::Cpatch_summary summary;
+        if (!file.open(patch, FILE_SHARE_READ) || !vcdiff::read_patch_summary(file, summary).ok())
+            return fault_at(Cfault::Ckind::patch_unreadable, patch);
+        Cplanned_file planned;
+        planned.relative = entry;
+        planned.size = summary.target_size;
+        planned.patched = true;
+        planned.before = listed_for(before, entry);
+        planned.after = listed_for(after, entry);
+        plan.push_back(std::move(planned));
     }
     return Cfault();
 }

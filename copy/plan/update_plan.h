@@ -10,11 +10,18 @@
 #include "copy/base/fault.h"
 #include "copy/plan/folder_listing.h"
 #include "copy/plan/target.h"
+#include "session/update_info.h"
 #include "util/sha256.h"
 
 // One file the run will write: copied whole from the update data, or made by a
 // patch (source_dir\relative.vcdiff) from the installed file it replaces.
 struct Cplanned_file {
+    Cplanned_file() = default;
+    Cplanned_file(std::wstring relative, std::uint64_t size, Ctarget target)
+        : relative(std::move(relative)), size(size), target(std::move(target))
+    {
+    }
+
     std::wstring relative;  // below source_dir and dest_dir, '\' between levels
     std::uint64_t size = 0;  // the new file's: as listed, or as the patch makes it
     Ctarget target;          // what the installation holds there (filled by the check)
@@ -39,3 +46,10 @@ Cfault plan_entry(Cfolder_cache& sources, const std::wstring& source_dir,
 // stops the plan. A folder entry without files adds nothing and is fine.
 Cfault plan_update(const std::vector<std::wstring>& entries, const std::wstring& source_dir,
                    const Clisting_tick& tick, std::vector<Cplanned_file>& plan);
+
+// Appends a file for each #PATCH_FILE entry (normalized), its size the new file's
+// as the patch's headers give it, its digests those `before` and `after` list for
+// it. A fault names a patch whose headers cannot be read.
+Cfault plan_patches(const std::vector<std::wstring>& entries, const std::wstring& source_dir,
+                    const std::vector<Clisted_digest>& before,
+                    const std::vector<Clisted_digest>& after, std::vector<Cplanned_file>& plan);

@@ -4,8 +4,11 @@
 
 #include <algorithm>
 
+#include "config/patch_sources.h"
 #include "copy/base/held_files.h"
+#include "copy/write/patch_streams.h"
 #include "util/file.h"
+#include "util/path.h"
 
 namespace {
 
@@ -35,13 +38,12 @@ std::size_t read_some(HANDLE file, char* bytes, std::size_t count)
 // Creates the staged file (or truncates one written for the same target earlier in
 // the run). A scanner that looks at the file of the same name it just saw closed
 // is waited out.
-Chandle open_staged(const std::wstring& path, const Ctarget& target)
+Chandle open_staged(const std::wstring& path, const Ctarget& target, DWORD access = GENERIC_WRITE)
 {
     Chandle file;
     try_through_brief_holds(
         [&] {
-            file = open_file(path, GENERIC_WRITE, 0, CREATE_ALWAYS,
-                             temporary_file_attributes(target));
+            file = open_file(path, access, 0, CREATE_ALWAYS, temporary_file_attributes(target));
             return file.is_open();
         },
         is_held_or_refused);
@@ -90,17 +92,22 @@ void Ccopier::begin_writing(const Cupdate_folders& folders)
     flush_each_file_ = !flush_volume(folders.dest_dir);
 }
 
-Cfault Ccopier::write_new_file(const std::wstring& relative, const std::wstring& staged_path,
-                               const Ctarget& target, std::uint64_t run_total,
-                               std::uint64_t& run_remaining)
+Cfault Ccopier::write_new_file(const Cplanned_file& file, const std::wstring& staged_path,
+                               std::uint64_t run_total, std::uint64_t& run_remaining)
 {
+    const std::wstring& relative = file.relative;
     const std::wstring dest_path = folders_.dest(relative);
-    if (target.exists && (target.attributes & FILE_ATTRIBUTE_DIRECTORY))
+    if (file.target.exists && (file.target.attributes & FILE_ATTRIBUTE_DIRECTORY))
         return fault_at(Ckind::destination_open_failed, dest_path);
     progress_.file_started(relative);
-    digest_check_.start(expected_digests_ ? expected_digests_->find(relative) : nullptr);
-    const Cfault fault = write_blocks(folders_.source(relative), staged_path, dest_path, target,
-                                      run_total, run_remaining);
+    Cfault fault;
+    if (file.patched) {
+        fault = write_patched(file, staged_path, dest_path, run_total, run_remaining);
+    } else {
+        digest_check_.start(expected_digests_ ? expected_digests_->find(relative) : nullptr);
+        fault = write_blocks(folders_.source(relative), staged_path, dest_path, file.target,
+                             run_total, run_remaining);
+    }
     if (fault.found())
         delete_file(staged_path);
     return fault;
@@ -147,13 +154,74 @@ Cfault Ccopier::write_blocks(const std::wstring& source_path, const std::wstring
         run_remaining -= std::min<std::uint64_t>(got, run_remaining);
         progress_.block_written(run_total - run_remaining, run_total, size - file_remaining, size);
     }
+    return finish_file(dest, size, source_path, dest_path);
+}
+
+Cfault Ccopier::finish_file(Chandle& staged, std::uint64_t size, const std::wstring& source_path,
+                            const std::wstring& dest_path)
+{
     // Bytes that are not the listed ones never reach the installation.
     if (!digest_check_.matches())
         return fault_at(Ckind::source_damaged, source_path);
-    const Cfault fault = file_written(dest, dest_path);
+    const Cfault fault = file_written(staged, dest_path);
     if (!fault.found() && size > 0 && flush_each_file_)
         progress_.flushed();
     return fault;
+}
+
+namespace {
+
+// The fault for a patch that could not be applied: the update data unreadable or
+// damaged, the installed file unreadable, or the new file not written.
+Cfault patch_fault(vcdiff::Cdecode_fault fault, const std::wstring& patch_path,
+                   const std::wstring& dest_path)
+{
+    using F = vcdiff::Cdecode_fault;
+    switch (fault) {
+    case F::patch_read_failed:
+        return fault_at(Ckind::source_read_failed, patch_path);
+    case F::source_read_failed:
+    case F::target_read_failed:
+        return fault_at(Ckind::destination_open_failed, dest_path);
+    case F::target_write_failed:
+        return fault_at(Ckind::destination_write_failed, dest_path);
+    default:
+        break;
+    }
+    // Anything the patch says that does not fit is a damaged patch, never trusted.
+    return fault_at(Ckind::source_damaged, patch_path);
+}
+
+}  // namespace
+
+Cfault Ccopier::write_patched(const Cplanned_file& file, const std::wstring& staged_path,
+                              const std::wstring& dest_path, std::uint64_t run_total,
+                              std::uint64_t& run_remaining)
+{
+    const std::wstring patch_path = folders_.source(file.relative) + patch_suffix;
+    const std::wstring installed = join_path(path_folder(dest_path), file.target.name_on_disk);
+    patch_check_.start(expected_digests_ ? expected_digests_->find(file.relative + patch_suffix)
+                                         : nullptr);
+    digest_check_.start(&file.after);
+    Cpatch_input patch(patch_check_);
+    if (!patch.open(patch_path))
+        return fault_at(Ckind::source_open_failed, patch_path);
+    vcdiff::Cfile_source old_file;
+    if (!old_file.open(installed))
+        return fault_at(Ckind::destination_open_failed, dest_path);
+    Chandle dest = open_staged(staged_path, file.target, GENERIC_READ | GENERIC_WRITE);
+    if (!dest.is_open())
+        return fault_at(Ckind::destination_open_failed, dest_path);
+    progress_.file_opened();
+
+    Crun_count count{run_total, &run_remaining, file.size, 0};
+    Cstaged_target staged(dest.get(), digest_check_, progress_, count, block_size);
+    const vcdiff::Cdecode_result decoded = vcdiff::decode(patch, old_file, staged);
+    if (!decoded.ok())
+        return patch_fault(decoded.fault, patch_path, dest_path);
+    if (!patch_check_.matches())
+        return fault_at(Ckind::source_damaged, patch_path);
+    return finish_file(dest, decoded.target_size, patch_path, dest_path);
 }
 
 Cfault Ccopier::file_written(Chandle& staged, const std::wstring& dest_path)

@@ -17,6 +17,7 @@
 #include "copy/digest/digest_check.h"
 #include "copy/digest/expected_digests.h"
 #include "copy/plan/target.h"
+#include "copy/plan/update_plan.h"
 #include "copy/base/run_progress.h"
 #include "util/handle.h"
 
@@ -36,18 +37,27 @@ public:
     // The write phase of a run: begin_writing once, then write_new_file for each
     // file, then end_writing, which puts every byte written on the disk.
     void begin_writing(const Cupdate_folders& folders);
-    // Writes the new bytes of source_dir\relative to `staged_path` in full,
-    // subtracting every byte from run_remaining; faults name the destination
-    // dest_dir\relative. A staged file left half-written is removed.
-    Cfault write_new_file(const std::wstring& relative, const std::wstring& staged_path,
-                          const Ctarget& target, std::uint64_t run_total,
-                          std::uint64_t& run_remaining);
+    // Writes the new bytes of `file` to `staged_path` in full: source_dir\relative
+    // copied, or its patch applied to the installed file. Every byte counts down
+    // run_remaining; faults name the destination dest_dir\relative (or the update
+    // data it was read from). A staged file left half-written is removed.
+    Cfault write_new_file(const Cplanned_file& file, const std::wstring& staged_path,
+                          std::uint64_t run_total, std::uint64_t& run_remaining);
     Cfault end_writing(const std::vector<std::wstring>& staged_paths);
 
 private:
     Cfault write_blocks(const std::wstring& source_path, const std::wstring& staged_path,
                         const std::wstring& dest_path, const Ctarget& target,
                         std::uint64_t run_total, std::uint64_t& run_remaining);
+    // The new file made by its patch from the installed file, and checked: the
+    // patch's windows, its own digest where gamedata.sha256 lists it, and the new
+    // bytes' digest that after.sha256 lists.
+    Cfault write_patched(const Cplanned_file& file, const std::wstring& staged_path,
+                         const std::wstring& dest_path, std::uint64_t run_total,
+                         std::uint64_t& run_remaining);
+    // The digests of the new bytes match; the file on the disk and closed.
+    Cfault finish_file(Chandle& staged, std::uint64_t size, const std::wstring& source_path,
+                       const std::wstring& dest_path);
     // This file's new bytes are completely written: on the disk (unless the whole
     // volume is flushed at the end of the phase) and the file closed.
     Cfault file_written(Chandle& staged, const std::wstring& dest_path);
@@ -56,6 +66,7 @@ private:
     std::vector<char> block_;
     const Cexpected_digests* expected_digests_ = nullptr;  // null: no file is checked
     Cdigest_check digest_check_;  // of the file being written
+    Cdigest_check patch_check_;   // of the patch being read
     Cupdate_folders folders_;
     bool flush_each_file_ = true;  // false: one flush of the volume instead
 };

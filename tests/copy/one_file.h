@@ -74,8 +74,8 @@ public:
                         const Ctarget& target, std::uint64_t run_total,
                         std::uint64_t& run_remaining)
     {
-        const Cfault fault =
-            copier_.write_new_file(relative, staged_path, target, run_total, run_remaining);
+        const Cplanned_file file = {relative, 0, target};
+        const Cfault fault = copier_.write_new_file(file, staged_path, run_total, run_remaining);
         return !fault.found() || report_fault(view_, fault);
     }
 
