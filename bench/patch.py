@@ -61,7 +61,8 @@ def make_pair(name):
 
 def timed(args):
     started = time.monotonic()
-    done = subprocess.run(args, capture_output=True, text=True, stdin=subprocess.DEVNULL)
+    done = subprocess.run(args, capture_output=True, text=True, errors="replace",
+                          stdin=subprocess.DEVNULL)
     seconds = time.monotonic() - started
     if done.returncode != 0:
         sys.exit("%s failed: %s%s" % (args[:2], done.stdout, done.stderr[-2000:]))

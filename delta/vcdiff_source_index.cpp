@@ -163,7 +163,7 @@ std::size_t common_suffix(const unsigned char* a_end, const unsigned char* b_end
     std::size_t i = 0;
     while (i + 8 <= size && load64(a_end - i - 8) == load64(b_end - i - 8))
         i += 8;
-    while (i < size && a_end[-1 - static_cast<std::ptrdiff_t>(i)] == b_end[-1 - static_cast<std::ptrdiff_t>(i)])
+    while (i < size && *(a_end - i - 1) == *(b_end - i - 1))
         ++i;
     return i;
 }

@@ -48,14 +48,14 @@ def run_case(exe, folder, name, old, new, bound):
             f.write(data)
     encoded = subprocess.run(["wine", exe, win_path(paths["old"]), win_path(paths["new"]),
                               win_path(paths["patch"]), str(WINDOW_MIB)],
-                             capture_output=True, text=True)
+                             capture_output=True, text=True, errors="replace")
     if encoded.returncode != 0:
         return "vcdiff-encode failed (%d): %s%s" % (encoded.returncode, encoded.stdout,
                                                      encoded.stderr[-2000:])
     subprocess.check_call(["xdelta3", "-e", "-9", "-S", "none", "-f", "-s", paths["old"],
                            paths["new"], paths["x9"]])
     decoded = subprocess.run(["xdelta3", "-d", "-f", "-s", paths["old"], paths["patch"],
-                              paths["out"]], capture_output=True, text=True)
+                              paths["out"]], capture_output=True, text=True, errors="replace")
     size, x9 = os.path.getsize(paths["patch"]), os.path.getsize(paths["x9"])
     bound = bound if bound is not None else int(x9 * 1.1)
     print("%-10s new %9d  ours %8d  xdelta3 -9 %8d" % (name, len(new), size, x9), flush=True)
