@@ -25,6 +25,7 @@ import shutil
 import statistics
 import subprocess
 import sys
+import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "delta"))
@@ -60,13 +61,19 @@ def make_pair(name):
 
 
 def timed(args):
-    started = time.monotonic()
-    done = subprocess.run(args, capture_output=True, text=True, errors="replace",
-                          stdin=subprocess.DEVNULL)
-    seconds = time.monotonic() - started
-    if done.returncode != 0:
-        sys.exit("%s failed: %s%s" % (args[:2], done.stdout, done.stderr[-2000:]))
-    return seconds, done.stdout
+    """(seconds, standard output) of a run. The output goes through a file: Wine's own
+    processes, started by the first program of a prefix, inherit a pipe and hold it
+    open long after the program has ended."""
+    with tempfile.TemporaryFile() as out:
+        started = time.monotonic()
+        code = subprocess.call(args, stdout=out, stderr=subprocess.STDOUT,
+                               stdin=subprocess.DEVNULL)
+        seconds = time.monotonic() - started
+        out.seek(0)
+        text = out.read().decode("utf-8", "replace")
+    if code != 0:
+        sys.exit("%s failed: %s" % (args[:2], text[-2000:]))
+    return seconds, text
 
 
 def win_path(path):

@@ -25,6 +25,17 @@ def win_path(path):
     return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
+def run(args):
+    """(exit code, output) of a run. The output goes through a file: Wine's own
+    processes, started by the first program of a prefix, inherit a pipe and hold it
+    open long after the program has ended."""
+    with tempfile.TemporaryFile() as out:
+        code = subprocess.call(args, stdout=out, stderr=subprocess.STDOUT,
+                               stdin=subprocess.DEVNULL)
+        out.seek(0)
+        return code, out.read().decode("utf-8", "replace")[-2000:]
+
+
 def cases():
     rng = random.Random(7)
     unrelated = rng.randbytes(300000)
@@ -46,21 +57,19 @@ def run_case(exe, folder, name, old, new, bound):
     for key, data in (("old", old), ("new", new)):
         with open(paths[key], "wb") as f:
             f.write(data)
-    encoded = subprocess.run(["wine", exe, win_path(paths["old"]), win_path(paths["new"]),
-                              win_path(paths["patch"]), str(WINDOW_MIB)],
-                             capture_output=True, text=True, errors="replace")
-    if encoded.returncode != 0:
-        return "vcdiff-encode failed (%d): %s%s" % (encoded.returncode, encoded.stdout,
-                                                     encoded.stderr[-2000:])
+    code, output = run(["wine", exe, win_path(paths["old"]), win_path(paths["new"]),
+                        win_path(paths["patch"]), str(WINDOW_MIB)])
+    if code != 0:
+        return "vcdiff-encode failed (%d): %s" % (code, output)
     subprocess.check_call(["xdelta3", "-e", "-9", "-S", "none", "-f", "-s", paths["old"],
                            paths["new"], paths["x9"]])
-    decoded = subprocess.run(["xdelta3", "-d", "-f", "-s", paths["old"], paths["patch"],
-                              paths["out"]], capture_output=True, text=True, errors="replace")
+    decode_code, decode_output = run(["xdelta3", "-d", "-f", "-s", paths["old"], paths["patch"],
+                                      paths["out"]])
     size, x9 = os.path.getsize(paths["patch"]), os.path.getsize(paths["x9"])
     bound = bound if bound is not None else int(x9 * 1.1)
     print("%-10s new %9d  ours %8d  xdelta3 -9 %8d" % (name, len(new), size, x9), flush=True)
-    if decoded.returncode != 0:
-        return "xdelta3 -d refused the patch: " + decoded.stderr
+    if decode_code != 0:
+        return "xdelta3 -d refused the patch: " + decode_output
     with open(paths["out"], "rb") as f:
         if f.read() != new:
             return "xdelta3 -d made another file than the new one"
