@@ -166,7 +166,8 @@ Cdecode_fault Cwindow_decoder::add(std::size_t size)
 {
     if (size > data_.left())
         return Cdecode_fault::data_section_short;
-    std::memcpy(target_ + produced_, data_.at, size);
+    if (size > 0)  // an empty window has no bytes to point at
+        std::memcpy(target_ + produced_, data_.at, size);
     data_.at += size;
     produced_ += size;
     return Cdecode_fault::none;
@@ -176,7 +177,9 @@ Cdecode_fault Cwindow_decoder::run_of(std::size_t size)
 {
     if (data_.left() == 0)
         return Cdecode_fault::data_section_short;
-    std::memset(target_ + produced_, *data_.at++, size);
+    const unsigned char byte = *data_.at++;
+    if (size > 0)
+        std::memset(target_ + produced_, byte, size);
     produced_ += size;
     return Cdecode_fault::none;
 }

@@ -417,6 +417,38 @@ TEST(vcdiff_decoder, reports_failing_files)
     }
 }
 
+// An old file past 4 GB, made up as it is read.
+class Chuge_source : public Csource {
+public:
+    static unsigned char byte_at(std::uint64_t offset) { return static_cast<unsigned char>((offset * 7) >> 3); }
+    std::uint64_t size() const override { return std::uint64_t{6} << 30; }
+    bool read_at(std::uint64_t offset, void* bytes, std::size_t size) override
+    {
+        for (std::size_t i = 0; i < size; ++i)
+            static_cast<unsigned char*>(bytes)[i] = byte_at(offset + i);
+        return offset + size <= this->size();
+    }
+};
+
+TEST(vcdiff_decoder, reads_an_old_file_past_4_gb)
+{
+    const std::uint64_t position = std::uint64_t{5} << 30;
+    const Cwindow copy4 = window_of(4, "", copy_of(4, 0, ""), integer(10));
+    const std::string patch = file_header + window_bytes(with_segment(copy4, win_source, 100, position));
+    Cmemory_input input(patch);
+    Chuge_source source;
+    Cmemory_target target;
+    ASSERT_TRUE(decode(input, source, target).ok());
+    std::string expected;
+    for (std::uint64_t offset = position + 10; offset < position + 14; ++offset)
+        expected += static_cast<char>(Chuge_source::byte_at(offset));
+    EXPECT_EQ(target.bytes(), expected);
+
+    Cpatch_summary summary;
+    ASSERT_TRUE(summary_of(patch, summary).ok());
+    EXPECT_EQ(summary.source_size_needed, position + 100);
+}
+
 struct Cpair {
     std::string old_file;
     std::string new_file;
