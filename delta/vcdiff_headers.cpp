@@ -84,10 +84,16 @@ Cdecode_fault Cpatch_stream::read_integer(std::uint64_t& value)
 
 Cdecode_fault Cpatch_stream::read_bytes(std::uint64_t size, std::vector<unsigned char>& bytes)
 {
+    const std::uint64_t wanted = bytes.size() + size;
     while (size > 0) {
         if (!fill())
             return end_fault();
         const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(size, end_ - begin_));
+        // The room doubles as bytes come, but never past what was asked for.
+        if (bytes.capacity() < bytes.size() + n) {
+            const std::uint64_t doubled = std::max<std::uint64_t>(bytes.size() + n, 2 * bytes.capacity());
+            bytes.reserve(static_cast<std::size_t>(std::min(wanted, doubled)));
+        }
         bytes.insert(bytes.end(), buffer_.begin() + begin_, buffer_.begin() + begin_ + n);
         begin_ += n;
         offset_ += n;

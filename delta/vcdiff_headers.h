@@ -21,7 +21,8 @@ public:
     Cdecode_fault read_byte(unsigned char& byte);
     Cdecode_fault read_integer(std::uint64_t& value);
     // Appends `size` bytes to `bytes`, growing it as they arrive, so that a length
-    // larger than the patch costs no more memory than the patch has.
+    // larger than the patch costs no more memory than the patch has. `size` is one the
+    // limits allowed: it fits in memory.
     Cdecode_fault read_bytes(std::uint64_t size, std::vector<unsigned char>& bytes);
     Cdecode_fault skip(std::uint64_t size);
     // True at the end of the patch; a read failure is kept for fault().

@@ -166,7 +166,8 @@ Cdecode_fault Cwindow_decoder::add(std::size_t size)
 {
     if (size > data_.left())
         return Cdecode_fault::data_section_short;
-    std::memcpy(target_ + produced_, data_.at, size);
+    if (size > 0)  // an empty window has no bytes to point at
+        std::memcpy(target_ + produced_, data_.at, size);
     data_.at += size;
     produced_ += size;
     return Cdecode_fault::none;
@@ -176,7 +177,9 @@ Cdecode_fault Cwindow_decoder::run_of(std::size_t size)
 {
     if (data_.left() == 0)
         return Cdecode_fault::data_section_short;
-    std::memset(target_ + produced_, *data_.at++, size);
+    const unsigned char byte = *data_.at++;
+    if (size > 0)
+        std::memset(target_ + produced_, byte, size);
     produced_ += size;
     return Cdecode_fault::none;
 }
@@ -229,15 +232,16 @@ Cdecode_fault Cwindow_decoder::read_address(unsigned char mode, std::uint64_t he
     return Cdecode_fault::none;
 }
 
-// The copy may reach into the bytes it makes: then it repeats the bytes between its
-// start and the end so far, in pieces that never overlap what they are copied from.
+// The copy may reach into the bytes it makes: then the bytes from its start to the
+// end so far repeat over it. Each piece copies all of them made so far, from the
+// start: the pieces double (a long copy of a short pattern is few calls), and never
+// overlap what they are copied from.
 void Cwindow_decoder::copy_within_target(std::size_t from, std::size_t size)
 {
     while (size > 0) {
         const std::size_t n = std::min(size, produced_ - from);
         std::memcpy(target_ + produced_, target_ + from, n);
         produced_ += n;
-        from += n;
         size -= n;
     }
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -89,27 +90,36 @@ std::string window_bytes(const Cwindow& window)
 // Every hand-made patch reads this old file.
 const std::string old_file = vcdiff_test::lcg_bytes(11, 1000);
 
-// A window of `target_size` bytes over the whole old file, with instructions and addresses.
+Cwindow window_of(std::uint64_t target_size, const std::string& data, const std::string& instructions,
+                  const std::string& addresses = "")
+{
+    Cwindow window;
+    window.target_size = target_size;
+    window.data = data;
+    window.instructions = instructions;
+    window.addresses = addresses;
+    return window;
+}
+
+Cwindow with_segment(Cwindow window, unsigned char indicator, std::uint64_t size, std::uint64_t position)
+{
+    window.indicator = indicator;
+    window.segment_size = size;
+    window.segment_position = position;
+    return window;
+}
+
+// A window of `target_size` bytes over the whole old file.
 std::string over_old(std::uint64_t target_size, const std::string& instructions,
                      const std::string& addresses, const std::string& data = "")
 {
-    Cwindow window;
-    window.indicator = win_source;
-    window.segment_size = old_file.size();
-    window.target_size = target_size;
-    window.instructions = instructions;
-    window.addresses = addresses;
-    window.data = data;
-    return window_bytes(window);
+    return window_bytes(with_segment(window_of(target_size, data, instructions, addresses), win_source,
+                                     old_file.size(), 0));
 }
 
 std::string adding(const std::string& data, std::uint64_t target_size)
 {
-    Cwindow window;
-    window.target_size = target_size;
-    window.data = data;
-    window.instructions = instruction(T::add, data.size());
-    return window_bytes(window);
+    return window_bytes(window_of(target_size, data, instruction(T::add, data.size())));
 }
 
 struct Cdecoded {
@@ -141,75 +151,9 @@ Cdecode_result summary_of(const std::string& patch, Cpatch_summary& summary,
 struct Chand_case {
     const char* name;
     std::string patch;
-    std::string expected;  // the new file, when the fault is none
+    std::string expected;  // the new file, or what the windows before the fault made
     F fault;
 };
-
-std::vector<Chand_case> good_patches()
-{
-    const std::string data40 = vcdiff_test::lcg_bytes(12, 40);
-    Cwindow checked;
-    checked.indicator = win_adler32;
-    checked.target_size = 3;
-    checked.data = "xyz";
-    checked.instructions = instruction(T::add, 3);
-    checked.checksum = adler32(1, reinterpret_cast<const unsigned char*>("xyz"), 3);
-    Cwindow from_target;
-    from_target.indicator = win_target;
-    from_target.segment_size = 5;
-    from_target.segment_position = 6;
-    from_target.target_size = 5;
-    from_target.instructions = copy_of(5, 0, "");
-    from_target.addresses = integer(0);
-    Cwindow part_of_old;
-    part_of_old.indicator = win_source;
-    part_of_old.segment_size = 10;
-    part_of_old.segment_position = 500;
-    part_of_old.target_size = 4;
-    part_of_old.instructions = copy_of(4, 0, "");
-    part_of_old.addresses = integer(3);
-    const std::string o = old_file;
-    const std::string near_copies = copy_of(4, 0, "") + copy_of(4, 2, "") + copy_of(4, 3, "") + copy_of(4, 4, "") + copy_of(4, 5, "");
-    const std::string same_copies = copy_of(4, 0, "") + copy_of(4, 0, "") + copy_of(4, 0, "") + copy_of(4, 7, "") +
-                                    copy_of(4, 6, "") + copy_of(4, 8, "");
-    const std::string spanned = o.substr(994, 6) + o.substr(994, 6) + o.substr(994, 6) + o.substr(994, 6) +
-                                o.substr(994, 6);
-    return {
-        {"add", file_header + adding("xyz", 3), "xyz", F::none},
-        {"add with its size after the code", file_header + adding(data40, 40), data40, F::none},
-        {"run", file_header + [] { Cwindow w; w.target_size = 5; w.data = "z";
-                                   w.instructions = instruction(T::run, 5); return window_bytes(w); }(),
-         "zzzzz", F::none},
-        {"copy, self mode", file_header + over_old(4, copy_of(4, 0, ""), integer(2)), o.substr(2, 4), F::none},
-        {"copy, here mode", file_header + over_old(4, copy_of(4, 1, ""), integer(995)), o.substr(5, 4), F::none},
-        {"copy, every near mode", file_header + over_old(20, near_copies,
-            integer(1) + integer(10) + integer(9) + integer(2) + integer(1)),
-         o.substr(1, 4) + o.substr(11, 4) + o.substr(20, 4) + o.substr(22, 4) + o.substr(23, 4), F::none},
-        {"copy, every same mode", file_header + over_old(24, same_copies,
-            integer(300) + integer(5) + integer(600) + "\x2C\x05\x58"),
-         o.substr(300, 4) + o.substr(5, 4) + o.substr(600, 4) + o.substr(300, 4) + o.substr(5, 4) + o.substr(600, 4),
-         F::none},
-        {"copy from the segment on into its own output", file_header + over_old(30, copy_of(30, 0, ""), integer(994)),
-         spanned, F::none},
-        {"copy overlapping its own output", file_header + [] { Cwindow w; w.target_size = 12; w.data = "ab";
-            w.instructions = instruction(T::add, 2) + copy_of(10, 0, ""); w.addresses = integer(0);
-            return window_bytes(w); }(),
-         "abababababab", F::none},
-        {"add and copy in one code", file_header + over_old(5, std::string(1, code_of({T::add, 1, 0}, {T::copy, 4, 0})),
-                                                            integer(7), "x"),
-         "x" + o.substr(7, 4), F::none},
-        {"copy and add in one code", file_header + over_old(5, std::string(1, code_of({T::copy, 4, 0}, {T::add, 1, 0})),
-                                                            integer(7), "y"),
-         o.substr(7, 4) + "y", F::none},
-        {"segment inside the old file", file_header + window_bytes(part_of_old), o.substr(503, 4), F::none},
-        {"segment of the new file", file_header + adding("hello world", 11) + window_bytes(from_target),
-         "hello worldworld", F::none},
-        {"checksum", file_header + window_bytes(checked), "xyz", F::none},
-        {"application header", std::string("\xD6\xC3\xC4\x00\x04\x05" "abcde", 11) + adding("xyz", 3), "xyz", F::none},
-        {"no window", file_header, "", F::none},
-        {"empty window", file_header + window_bytes(Cwindow()), "", F::none},
-    };
-}
 
 Cwindow changed(Cwindow window, unsigned char Cwindow::*field, unsigned char value)
 {
@@ -217,38 +161,109 @@ Cwindow changed(Cwindow window, unsigned char Cwindow::*field, unsigned char val
     return window;
 }
 
-std::vector<Chand_case> bad_patches()
+Cwindow checked(Cwindow window, const std::string& bytes)
+{
+    window.indicator |= win_adler32;
+    window.checksum = adler32(1, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    return window;
+}
+
+const Cwindow xyz = window_of(3, "xyz", instruction(T::add, 3));
+
+std::vector<Chand_case> adding_patches()
+{
+    const std::string data40 = vcdiff_test::lcg_bytes(12, 40);
+    return {
+        {"add", file_header + adding("xyz", 3), "xyz", F::none},
+        {"add with its size after the code", file_header + adding(data40, 40), data40, F::none},
+        {"run", file_header + window_bytes(window_of(5, "z", instruction(T::run, 5))), "zzzzz", F::none},
+        {"checksum", file_header + window_bytes(checked(xyz, "xyz")), "xyz", F::none},
+        {"application header", std::string("\xD6\xC3\xC4\x00\x04\x05" "abcde", 11) + adding("xyz", 3), "xyz",
+         F::none},
+        {"no window", file_header, "", F::none},
+        {"empty window", file_header + window_bytes(Cwindow()), "", F::none},
+    };
+}
+
+std::vector<Chand_case> copying_patches()
+{
+    const std::string& o = old_file;
+    const std::string near_copies = copy_of(4, 0, "") + copy_of(4, 2, "") + copy_of(4, 3, "") +
+                                    copy_of(4, 4, "") + copy_of(4, 5, "");
+    const std::string same_copies = copy_of(4, 0, "") + copy_of(4, 0, "") + copy_of(4, 0, "") +
+                                    copy_of(4, 7, "") + copy_of(4, 6, "") + copy_of(4, 8, "");
+    const std::string end_of_old = o.substr(994, 6);
+    return {
+        {"copy, self mode", file_header + over_old(4, copy_of(4, 0, ""), integer(2)), o.substr(2, 4), F::none},
+        {"copy, here mode", file_header + over_old(4, copy_of(4, 1, ""), integer(995)), o.substr(5, 4), F::none},
+        {"copy, every near mode",
+         file_header + over_old(20, near_copies, integer(1) + integer(10) + integer(9) + integer(2) + integer(1)),
+         o.substr(1, 4) + o.substr(11, 4) + o.substr(20, 4) + o.substr(22, 4) + o.substr(23, 4), F::none},
+        {"copy, every same mode",
+         file_header + over_old(24, same_copies, integer(300) + integer(5) + integer(600) + "\x2C\x05\x58"),
+         o.substr(300, 4) + o.substr(5, 4) + o.substr(600, 4) + o.substr(300, 4) + o.substr(5, 4) + o.substr(600, 4),
+         F::none},
+        {"copy from the segment on into its own output", file_header + over_old(30, copy_of(30, 0, ""), integer(994)),
+         end_of_old + end_of_old + end_of_old + end_of_old + end_of_old, F::none},
+        {"copy overlapping its own output",
+         file_header + window_bytes(window_of(12, "ab", instruction(T::add, 2) + copy_of(10, 0, ""), integer(0))),
+         "abababababab", F::none},
+        {"copy overlapping its own output, from inside it",
+         file_header + window_bytes(window_of(11, "abc", instruction(T::add, 3) + copy_of(8, 0, ""), integer(1))),
+         "abcbcbcbcbc", F::none},
+        {"add and copy in one code",
+         file_header + over_old(5, std::string(1, code_of({T::add, 1, 0}, {T::copy, 4, 0})), integer(7), "x"),
+         "x" + o.substr(7, 4), F::none},
+        {"copy and add in one code",
+         file_header + over_old(5, std::string(1, code_of({T::copy, 4, 0}, {T::add, 1, 0})), integer(7), "y"),
+         o.substr(7, 4) + "y", F::none},
+    };
+}
+
+std::vector<Chand_case> segment_patches()
+{
+    const Cwindow copy4 = window_of(4, "", copy_of(4, 0, ""), integer(3));
+    const Cwindow copy5 = window_of(5, "", copy_of(5, 0, ""), integer(0));
+    return {
+        {"segment inside the old file", file_header + window_bytes(with_segment(copy4, win_source, 10, 500)),
+         old_file.substr(503, 4), F::none},
+        {"segment of the new file",
+         file_header + adding("hello world", 11) + window_bytes(with_segment(copy5, win_target, 5, 6)),
+         "hello worldworld", F::none},
+    };
+}
+
+std::vector<Chand_case> good_patches()
+{
+    std::vector<Chand_case> cases = adding_patches();
+    for (const auto& more : {copying_patches(), segment_patches()})
+        cases.insert(cases.end(), more.begin(), more.end());
+    return cases;
+}
+
+std::vector<Chand_case> refused_file_headers()
 {
     const std::string add_xyz = adding("xyz", 3);
-    Cwindow xyz;
-    xyz.target_size = 3;
-    xyz.data = "xyz";
-    xyz.instructions = instruction(T::add, 3);
-    Cwindow longer = xyz, shorter = xyz, wrong_sum = xyz;
-    longer.length_error = 1;
-    shorter.length_error = -1;
-    wrong_sum.indicator = win_adler32;
-    wrong_sum.checksum = adler32(1, reinterpret_cast<const unsigned char*>("xyw"), 3);
-    Cwindow past_old = changed(xyz, &Cwindow::indicator, win_source);
-    past_old.segment_size = 10;
-    past_old.segment_position = 995;
-    Cwindow past_new = changed(xyz, &Cwindow::indicator, win_target);
-    past_new.segment_size = 2;
-    past_new.segment_position = 2;
-    Cwindow huge = xyz;
-    huge.target_size = std::uint64_t{1} << 40;
-    const std::string eleven_digits = std::string(10, '\x81') + '\x01';
-    auto run_of = [](const std::string& data, std::uint64_t size, std::uint64_t target) {
-        Cwindow w; w.target_size = target; w.data = data; w.instructions = instruction(T::run, size);
-        return window_bytes(w);
-    };
-    const std::string self_copy = copy_of(4, 0, "");
     return {
         {"not VCDIFF", std::string("XYZ\x00\x00", 5) + add_xyz, "", F::not_vcdiff},
         {"version 1", std::string("\xD6\xC3\xC4\x01\x00", 5) + add_xyz, "", F::unsupported_version},
         {"unknown header bit", std::string("\xD6\xC3\xC4\x00\x08", 5) + add_xyz, "", F::unknown_header_bits},
-        {"secondary compression", std::string("\xD6\xC3\xC4\x00\x01\x02", 6) + add_xyz, "", F::secondary_compression},
+        {"secondary compression", std::string("\xD6\xC3\xC4\x00\x01\x02", 6) + add_xyz, "",
+         F::secondary_compression},
         {"code table of its own", std::string("\xD6\xC3\xC4\x00\x02\x00", 6) + add_xyz, "", F::custom_code_table},
+        {"header cut short", file_header.substr(0, 4), "", F::truncated},
+    };
+}
+
+std::vector<Chand_case> refused_window_headers()
+{
+    Cwindow longer = xyz, shorter = xyz, huge = xyz;
+    longer.length_error = 1;
+    shorter.length_error = -1;
+    huge.target_size = std::uint64_t{1} << 40;
+    const std::string eleven_digits = std::string(10, '\x81') + '\x01';
+    const std::string add_xyz = adding("xyz", 3);
+    return {
         {"unknown window bit", file_header + window_bytes(changed(xyz, &Cwindow::indicator, 0x08)), "",
          F::unknown_window_bits},
         {"segment of both files", file_header + window_bytes(changed(xyz, &Cwindow::indicator, 0x03)), "",
@@ -261,34 +276,52 @@ std::vector<Chand_case> bad_patches()
          "", F::compressed_sections},
         {"unknown delta bit", file_header + window_bytes(changed(xyz, &Cwindow::delta_indicator, 0x10)), "",
          F::unknown_window_bits},
-        {"encoding longer than its sections", file_header + window_bytes(longer) + "\0", "", F::section_lengths},
+        {"encoding longer than its sections", file_header + window_bytes(longer), "", F::section_lengths},
         {"encoding shorter than its sections", file_header + window_bytes(shorter), "", F::section_lengths},
         {"integer past 64 bits", file_header + std::string(1, '\0') + eleven_digits, "", F::bad_integer},
         {"window past the limit", file_header + window_bytes(huge), "", F::window_too_large},
-        {"segment past the old file", file_header + window_bytes(past_old), "", F::segment_outside_source},
-        {"segment past the new file so far", file_header + add_xyz + window_bytes(past_new), "xyz",
-         F::segment_beyond_target},
+        {"segment past the old file", file_header + window_bytes(with_segment(xyz, win_source, 10, 995)), "",
+         F::segment_outside_source},
+        {"segment past the new file so far", file_header + add_xyz + window_bytes(with_segment(xyz, win_target, 2, 2)),
+         "xyz", F::segment_beyond_target},
+        {"window cut short", file_header + add_xyz.substr(0, add_xyz.size() - 1), "", F::truncated},
+    };
+}
+
+std::vector<Chand_case> refused_instructions()
+{
+    const std::string self_copy = copy_of(4, 0, "");
+    return {
         {"address at the end of the segment", file_header + over_old(4, self_copy, integer(1000)), "",
          F::address_out_of_range},
         {"here mode before the start", file_header + over_old(4, copy_of(4, 1, ""), integer(1001)), "",
          F::address_out_of_range},
-        {"near mode past 64 bits", file_header + over_old(8, self_copy + copy_of(4, 2, ""),
-                                                          integer(1) + integer(UINT64_MAX)), "",
+        {"near mode past 64 bits",
+         file_header + over_old(8, self_copy + copy_of(4, 2, ""), integer(1) + integer(UINT64_MAX)), "",
          F::address_out_of_range},
         {"add past the window", file_header + adding("xyz", 2), "", F::past_window_end},
         {"window left short", file_header + adding("xyz", 4), "", F::window_short},
         {"add short of data", file_header + over_old(3, instruction(T::add, 3), "", "xy"), "", F::data_section_short},
-        {"run without data", file_header + run_of("", 3, 3), "", F::data_section_short},
+        {"run without data", file_header + window_bytes(window_of(3, "", instruction(T::run, 3))), "",
+         F::data_section_short},
         {"copy without address", file_header + over_old(4, self_copy, ""), "", F::address_section_short},
         {"size cut off", file_header + over_old(4, std::string(1, code_of({T::add, 0, 0})), ""), "",
          F::instructions_cut},
-        {"data left over", file_header + run_of("zz", 3, 3), "", F::sections_left_over},
+        {"data left over", file_header + window_bytes(window_of(3, "zz", instruction(T::run, 3))), "",
+         F::sections_left_over},
         {"address left over", file_header + over_old(4, self_copy, integer(1) + integer(2)), "",
          F::sections_left_over},
-        {"wrong checksum", file_header + add_xyz + window_bytes(wrong_sum), "xyz", F::checksum_mismatch},
-        {"window cut short", file_header + add_xyz.substr(0, add_xyz.size() - 1), "", F::truncated},
-        {"header cut short", file_header.substr(0, 4), "", F::truncated},
+        {"wrong checksum", file_header + adding("xyz", 3) + window_bytes(checked(xyz, "xyw")), "xyz",
+         F::checksum_mismatch},
     };
+}
+
+std::vector<Chand_case> bad_patches()
+{
+    std::vector<Chand_case> cases = refused_file_headers();
+    for (const auto& more : {refused_window_headers(), refused_instructions()})
+        cases.insert(cases.end(), more.begin(), more.end());
+    return cases;
 }
 
 TEST(vcdiff_decoder, makes_the_new_file_of_each_hand_made_patch)
@@ -335,7 +368,7 @@ TEST(vcdiff_decoder, summary_agrees_with_the_decode)
 
 TEST(vcdiff_decoder, summary_counts_windows_and_sizes)
 {
-    const std::string patch = good_patches()[12].patch;  // "hello world", then "world" from it
+    const std::string patch = segment_patches()[1].patch;  // "hello world", then "world" from it
     Cpatch_summary summary;
     ASSERT_TRUE(summary_of(patch, summary).ok());
     EXPECT_EQ(summary.windows, 2u);
@@ -343,7 +376,7 @@ TEST(vcdiff_decoder, summary_counts_windows_and_sizes)
     EXPECT_EQ(summary.largest_window, 11u);
     EXPECT_EQ(summary.source_size_needed, 0u);
 
-    ASSERT_TRUE(summary_of(good_patches()[11].patch, summary).ok());  // 10 bytes at 500
+    ASSERT_TRUE(summary_of(segment_patches()[0].patch, summary).ok());  // 10 bytes at 500
     EXPECT_EQ(summary.source_size_needed, 510u);
 }
 
@@ -362,7 +395,7 @@ TEST(vcdiff_decoder, limit_counts_the_window_and_its_sections)
 TEST(vcdiff_decoder, reports_failing_files)
 {
     const std::string from_old = file_header + over_old(4, copy_of(4, 0, ""), integer(2));
-    const std::string from_new = good_patches()[12].patch;
+    const std::string from_new = segment_patches()[1].patch;
     struct Ccase {
         const char* name;
         std::string patch;
@@ -385,6 +418,38 @@ TEST(vcdiff_decoder, reports_failing_files)
         target.fail_read_back = c.fail_read_back;
         EXPECT_EQ(fault_name(decode(input, source, target).fault), std::string(fault_name(c.fault))) << c.name;
     }
+}
+
+// An old file past 4 GB, made up as it is read.
+class Chuge_source : public Csource {
+public:
+    static unsigned char byte_at(std::uint64_t offset) { return static_cast<unsigned char>((offset * 7) >> 3); }
+    std::uint64_t size() const override { return std::uint64_t{6} << 30; }
+    bool read_at(std::uint64_t offset, void* bytes, std::size_t size) override
+    {
+        for (std::size_t i = 0; i < size; ++i)
+            static_cast<unsigned char*>(bytes)[i] = byte_at(offset + i);
+        return offset + size <= this->size();
+    }
+};
+
+TEST(vcdiff_decoder, reads_an_old_file_past_4_gb)
+{
+    const std::uint64_t position = std::uint64_t{5} << 30;
+    const Cwindow copy4 = window_of(4, "", copy_of(4, 0, ""), integer(10));
+    const std::string patch = file_header + window_bytes(with_segment(copy4, win_source, 100, position));
+    Cmemory_input input(patch);
+    Chuge_source source;
+    Cmemory_target target;
+    ASSERT_TRUE(decode(input, source, target).ok());
+    std::string expected;
+    for (std::uint64_t offset = position + 10; offset < position + 14; ++offset)
+        expected += static_cast<char>(Chuge_source::byte_at(offset));
+    EXPECT_EQ(target.bytes(), expected);
+
+    Cpatch_summary summary;
+    ASSERT_TRUE(summary_of(patch, summary).ok());
+    EXPECT_EQ(summary.source_size_needed, position + 100);
 }
 
 struct Cpair {
@@ -423,13 +488,13 @@ TEST(vcdiff_decoder, gives_what_xdelta3_gives)
     }
 }
 
-const vcdiff_test::Cxdelta3_patch& xdelta3_patch(const std::string& name)
+const vcdiff_test::Cxdelta3_patch& xdelta3_patch(const char* name)
 {
     for (const vcdiff_test::Cxdelta3_patch& patch : vcdiff_test::xdelta3_patches()) {
-        if (patch.name == name)
+        if (std::string(patch.name) == name)
             return patch;
     }
-    throw std::runtime_error("no patch " + name);
+    throw std::runtime_error(std::string("no patch ") + name);
 }
 
 TEST(vcdiff_decoder, windows_of_xdelta3_read_the_old_file_in_few_blocks)
