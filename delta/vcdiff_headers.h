@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "delta/vcdiff_decoder.h"
+#include "delta/vcdiff_decode_types.h"
 #include "delta/vcdiff_format.h"
 #include "delta/vcdiff_io.h"
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "delta/vcdiff_decoder.h"
+#include "delta/vcdiff_decode_types.h"
 #include "delta/vcdiff_headers.h"
 #include "delta/vcdiff_io.h"
 
