@@ -29,6 +29,9 @@ public:
     // Brings the dialog up to date with the latest state at once, whatever the
     // frame: before a message box, and before the dialog goes away.
     void show_now();
+    // A new pass over the files (the write after the check's hashing): its first
+    // file is named at once.
+    void begin_pass() { started_ = false; }
 
 private:
     struct Cshown_position {

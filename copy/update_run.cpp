@@ -115,6 +115,7 @@ Cfault run_phases(const Crun_request& request, Cprogress_view& view)
         return fault;  // nothing in the installation has changed
     const std::uint64_t run_total = total_size(plan);
     std::uint64_t run_remaining = run_total;
+    view.begin_pass();
     Ccopier copier(view);
     copier.check_digests(request.expected);
     return install_files(request.folders, plan, copier, run_total, run_remaining);

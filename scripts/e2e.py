@@ -18,6 +18,10 @@ Content of a file in "gamedata", "install" and "expect.install":
   {"link": "TARGET"}           a symbolic link to TARGET (relative to the link)
   {"same_as": "gamedata/REL"}  (expectations only) the bytes of that file, relative
                                to the updater's folder
+  {"xdelta": {"old": C, "new": C, "args": [...]}}  the patch that turns content C
+                               into content C, made by `xdelta3 -e ARGS -s OLD NEW`
+                               (ARGS default: -S none); "flip": K damages it
+  {"sha256sum": {"REL": C, ...}}  the lines `sha256sum` writes for those contents
 "expect.absent" lists paths below drive C: that must not exist after the run
 (nothing written outside the installation); any of them left by an earlier run
 (of a build that still wrote there) is removed before the run, so that a run
@@ -46,12 +50,14 @@ Run inside the rig (scripts/test does so): python3 scripts/e2e.py --build-dir bu
 """
 
 import argparse
+import hashlib
 import json
 import os
 import re
 import shutil
 import subprocess
 import sys
+import tempfile
 import threading
 import time
 
@@ -84,19 +90,45 @@ def generated(size, seed):
     return (pattern * count)[:size]
 
 
+def xdelta3_patch(old, new, args):
+    with tempfile.TemporaryDirectory() as work:
+        paths = [os.path.join(work, name) for name in ("old", "new", "patch")]
+        for path, data in zip(paths, (old, new)):
+            with open(path, "wb") as f:
+                f.write(data)
+        subprocess.check_call(["xdelta3", "-e", "-f"] + args + ["-s", paths[0], paths[1], paths[2]])
+        with open(paths[2], "rb") as f:
+            return f.read()
+
+
+def sha256sum_lines(files, world):
+    return "".join("%s  %s\n" % (hashlib.sha256(content_bytes(c, world)).hexdigest(), rel)
+                   for rel, c in files.items()).encode("utf-8")
+
+
+def flipped(data, what):
+    if "flip" not in what:
+        return data
+    data = bytearray(data)
+    data[what["flip"]] ^= 0x01
+    return bytes(data)
+
+
 def content_bytes(what, world):
     if isinstance(what, str):
         return what.encode("utf-8")
     if "size" in what:
-        data = generated(what["size"], what.get("seed", 0))
-        if "flip" in what:
-            data = bytearray(data)
-            data[what["flip"]] ^= 0x01
-            data = bytes(data)
-        return data
+        return flipped(generated(what["size"], what.get("seed", 0)), what)
     if "same_as" in what:
         with open(os.path.join(world, *what["same_as"].split("/")), "rb") as f:
             return f.read()
+    if "xdelta" in what:
+        spec = what["xdelta"]
+        patch = xdelta3_patch(content_bytes(spec["old"], world), content_bytes(spec["new"], world),
+                              spec.get("args", ["-S", "none"]))
+        return flipped(patch, what)
+    if "sha256sum" in what:
+        return sha256sum_lines(what["sha256sum"], world)
     raise ValueError("unknown content %r" % (what,))
 
 
@@ -456,6 +488,8 @@ def watch_run(name, target, scenario, run, out_dir, shots, world, install_dir, b
     at_file = run.get("at_file")
     if at_file:
         args += ["--at-file", at_file["file"]]
+        if "when_exists" in at_file:
+            args += ["--when-exists", win_path("e2e", name, *at_file["when_exists"].split("/"))]
         if "delete" in at_file:
             args += ["--delete", win_path("e2e", name, *at_file["delete"].split("/"))]
         if "hold" in at_file:

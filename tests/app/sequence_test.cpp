@@ -108,8 +108,8 @@ TEST_F(Sequence, the_mending_comes_between_the_installation_check_and_the_questi
     EXPECT_EQ(question, mend + 1);
 }
 
-// The digest list is read with update.ini's checks: a damaged list stops the update
-// before the registry is read.
+// The digest list, the patches and their lists are read with update.ini's checks: a
+// damaged list or patch stops the update before the registry is read.
 TEST_F(Sequence, the_digest_list_is_read_after_the_copy_sources_and_before_the_registry)
 {
     const std::vector<Cupdate_step>& steps = update_steps();
@@ -117,7 +117,8 @@ TEST_F(Sequence, the_digest_list_is_read_after_the_copy_sources_and_before_the_r
         return std::find(steps.begin(), steps.end(), wanted) - steps.begin();
     };
     EXPECT_EQ(at(&read_update_digests), at(&check_copy_sources) + 1);
-    EXPECT_EQ(at(&read_install_record), at(&read_update_digests) + 1);
+    EXPECT_EQ(at(&check_patch_sources), at(&read_update_digests) + 1);
+    EXPECT_EQ(at(&read_install_record), at(&check_patch_sources) + 1);
 }
 
 TEST_F(Sequence, reset_clears_only_what_update_ini_and_its_digest_list_fill)
@@ -127,6 +128,9 @@ TEST_F(Sequence, reset_clears_only_what_update_ini_and_its_digest_list_fill)
     update_info.reg_path = L"Maker\\Game";
     update_info.game_title = L"Game";
     update_info.copy_files = {L"a.dat"};
+    update_info.patch_files = {L"data.arc"};
+    update_info.before_digests = {Clisted_digest{L"data.arc", {}, 1}};
+    update_info.after_digests = {Clisted_digest{L"data.arc", {}, 1}};
     update_info.exe_dir = L"C:\\Game";
     update_info.source_dir = L"gamedata";
     EXPECT_TRUE(reset_update_info());
@@ -135,6 +139,9 @@ TEST_F(Sequence, reset_clears_only_what_update_ini_and_its_digest_list_fill)
     EXPECT_TRUE(update_info.copy_files.empty());
     EXPECT_FALSE(update_info.has_digest_list);
     EXPECT_TRUE(update_info.listed_digests.empty());
+    EXPECT_TRUE(update_info.patch_files.empty());
+    EXPECT_TRUE(update_info.before_digests.empty());
+    EXPECT_TRUE(update_info.after_digests.empty());
     EXPECT_EQ(update_info.exe_dir, L"C:\\Game");
     EXPECT_EQ(update_info.source_dir, L"gamedata");
 }

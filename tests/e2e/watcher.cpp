@@ -4,7 +4,7 @@
 //   watcher --exe PATH --cwd DIR --transcript FILE [--answer yes|no]...
 //           [--shots DIR] [--close-dialog-at N] [--timeout SECONDS] [--args TEXT]
 //           [--poll-ms MS] [--delete-before-answer PATH]
-//           [--at-file NAME (--delete PATH | --hold PATH | --kill yes)]
+//           [--at-file NAME [--when-exists PATH] (--delete PATH | --hold PATH | --kill yes)]
 //
 // Message boxes with Yes/No take the next scripted answer (No when the script is
 // out); boxes with OK get OK. The transcript is UTF-8, one JSON object a line:
@@ -26,7 +26,8 @@
 // meanwhile), --kill ends the program once NAME's first block is written (a power
 // loss or Task Manager, part-way through the file: a later mark can be missed on a
 // fast machine, where a big file takes a tenth of a second; the transcript then
-// shows {"event":"killed"} before the exit).
+// shows {"event":"killed"} before the exit). With --when-exists it acts only once
+// PATH exists too (the run's record: NAME is being written, not hashed beforehand).
 // Boxes also carry "dpi", "window" and their text's "text_rect". Rectangles are in
 // physical pixels (the watcher is DPI aware), controls' in the dialog's client area.
 
@@ -51,6 +52,7 @@ struct Coptions {
     std::wstring args;  // appended to the command line
     std::wstring delete_before_answer;
     std::wstring at_file;      // the file shown by the dialog that starts the action
+    std::wstring when_exists;  // ...once this path exists, when given
     std::wstring delete_path;  // the action: remove it...
     std::wstring hold_path;    // ...hold it open...
     bool kill = false;         // ...or end the program
@@ -263,6 +265,9 @@ private:
     {
         if (acted_ || options_.at_file.empty() || !dialog || last_dialog_text_ != options_.at_file)
             return;
+        if (!options_.when_exists.empty() &&
+            GetFileAttributesW(options_.when_exists.c_str()) == INVALID_FILE_ATTRIBUTES)
+            return;
         if (options_.kill) {
             DWORD_PTR position = 0;
             if (!SendMessageTimeoutW(GetDlgItem(dialog, 1003), PBM_GETPOS, 0, 0,
@@ -390,6 +395,8 @@ bool parse(int argc, wchar_t** argv, Coptions& options)
             options.timeout_seconds = _wtoi(value.c_str());
         else if (key == L"--at-file")
             options.at_file = value;
+        else if (key == L"--when-exists")
+            options.when_exists = value;
         else if (key == L"--delete")
             options.delete_path = value;
         else if (key == L"--hold")
