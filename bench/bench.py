@@ -11,6 +11,14 @@ prefix through the link drive_c/bench:
   entries  3,000 files of 1 KB in one folder, each named by an entry of its own
            (the updater alone: how its listing grows with the entries)
 
+With --trees patch (or the trees and patch), the patch benchmark instead: an
+archive of 512 MiB and its new version with 1 % of it changed in eight places,
+updated three ways from an installation of the old archive: patched (a #PATCH_FILE
+with the patch xdelta3 -e -S none makes), copied whole (the new archive as a
+#COPY_FILE), and patched when the archive is new already (the check's hash alone,
+nothing written). Patching's own work is the patched run less the hash-only run;
+it is compared with the whole copy's.
+
 For every tree, round after round, the tools copy the same tree, interleaved: the
 updater (started by the end-to-end watcher, which answers its question with Yes;
 timed by the watcher from process start to exit, success box included), the updater
@@ -41,6 +49,9 @@ TREES = ["large", "small", "mixed"]
 TARGETS = {"small": 1.4, "mixed": 1.2, "large": 1.5}  # updater / xcopy
 DIGEST_TARGET = 1.2  # updater with gamedata.sha256 / updater without it
 ENTRIES = 3000
+PATCH_BENCH = False  # --trees ...,patch
+PATCH_FILES = None
+BENCH_TREES = TREES
 INTO_EXISTING = True  # the destination holds the files already (--into)
 
 
@@ -135,7 +146,7 @@ def prepare_world(build_dir, exe=None):
     else:
         os.symlink(SHM, link)
     lines = ["Windows Registry Editor Version 5.00", ""]
-    for tree in TREES + ["entries"]:
+    for tree in [t for t in TREES + ["entries"] if t in BENCH_TREES]:
         stamp = os.path.join(updater_folder(tree), ".made")
         if not os.path.exists(stamp):
             print("making the %s tree in %s..." % (tree, SHM), flush=True)
@@ -154,6 +165,9 @@ def prepare_world(build_dir, exe=None):
         game = win("game-" + tree).replace("\\", "\\\\")
         lines += ["[%s]" % key, '"exe_dir"="%s"' % game, '"dat_dir"="%s"' % game,
                   '"dat_setup"="full"', ""]
+    if PATCH_BENCH:
+        global PATCH_FILES
+        PATCH_FILES = prepare_patch_world(build_dir, exe, lines)
     reg = os.path.join(SHM, "bench.reg")
     with open(reg, "wb") as f:
         f.write(b"\xff\xfe" + "\r\n".join(lines).encode("utf-16-le"))
@@ -255,6 +269,125 @@ def run_cp(build_dir, tree):
     return time.perf_counter() - started
 
 
+PATCH_SIZE = 512 << 20
+PATCH_WAYS = ["patched", "whole", "new-already"]
+
+
+def patch_folder(way):
+    return os.path.join(SHM, "upd-patch-" + way)
+
+
+def write_random(path, size):
+    with open(path, "wb") as f:
+        left = size
+        while left:
+            n = min(left, 8 << 20)
+            f.write(os.urandom(n))
+            left -= n
+
+
+def changed_copy(old, new, places=8, share=0.01):
+    """The new archive: the old one with `share` of it replaced, in `places` runs."""
+    shutil.copy(old, new)
+    run = int(PATCH_SIZE * share / places)
+    with open(new, "r+b") as f:
+        for i in range(places):
+            f.seek(int(PATCH_SIZE / places * i + PATCH_SIZE / places / 3))
+            f.write(os.urandom(run))
+
+
+def sha256_line(path, name):
+    digest = hashlib.sha256()
+    with open(path, "rb") as f:
+        for block in iter(lambda: f.read(1 << 20), b""):
+            digest.update(block)
+    return "%s  %s\n" % (digest.hexdigest(), name)
+
+
+def prepare_patch_world(build_dir, exe, lines):
+    """The three updater folders of the patch benchmark and their registry records."""
+    base = os.path.join(SHM, "patch-pair")
+    old, new, patch = (os.path.join(base, n) for n in ("old.arc", "new.arc", "data.arc.vcdiff"))
+    if not os.path.exists(os.path.join(base, ".made")):
+        print("making the 512 MiB pair and its patch in %s..." % base, flush=True)
+        shutil.rmtree(base, ignore_errors=True)
+        os.makedirs(base)
+        write_random(old, PATCH_SIZE)
+        changed_copy(old, new)
+        subprocess.check_call(["xdelta3", "-e", "-f", "-S", "none", "-s", old, new, patch])
+        open(os.path.join(base, ".made"), "w").close()
+    for way in PATCH_WAYS:
+        folder = patch_folder(way)
+        shutil.rmtree(folder, ignore_errors=True)
+        os.makedirs(os.path.join(folder, "gamedata"))
+        shutil.copy(exe or os.path.join(build_dir, "updater.exe"), folder)
+        if way == "whole":
+            os.link(new, os.path.join(folder, "gamedata", "data.arc"))
+            entry = "#COPY_FILE = \"data.arc\""
+        else:
+            os.link(patch, os.path.join(folder, "gamedata", "data.arc.vcdiff"))
+            entry = "#PATCH_FILE = \"data.arc\""
+            with open(os.path.join(folder, "before.sha256"), "w") as f:
+                f.write(sha256_line(old, "data.arc"))
+            with open(os.path.join(folder, "after.sha256"), "w") as f:
+                f.write(sha256_line(new, "data.arc"))
+        with open(os.path.join(folder, "update.ini"), "wb") as f:
+            f.write(("#REG_PATH = \"UpdaterBench\\\\patch-%s\"\r\n#GAME_TITLE = \"Bench\"\r\n%s\r\n"
+                     % (way, entry)).encode("ascii"))
+        game = win("game-patch-" + way).replace("\\", "\\\\")
+        lines += ["[%s\\UpdaterBench\\patch-%s]" % (SOFTWARE_KEY, way), '"exe_dir"="%s"' % game,
+                  '"dat_dir"="%s"' % game, '"dat_setup"="full"', ""]
+    return old, new, patch
+
+
+def run_patch_way(build_dir, way, installed):
+    def prepare():
+        game = os.path.join(SHM, "game-patch-" + way)
+        fresh(game, engine=True)
+        os.link(installed, os.path.join(game, "data.arc"))
+    seconds, events = watched(build_dir, win("upd-patch-" + way, "updater.exe"), answers=["yes"],
+                              prepare=prepare)
+    boxes = [e["text"] for e in events if e["event"] == "box"]
+    if not boxes or boxes[-1] != "アップデートは正常に終了しました。":
+        sys.exit("the updater did not succeed with the patch (%s): %s" % (way, boxes))
+    return seconds
+
+
+def patch_benchmark(build_dir, rounds, old, new, patch):
+    times = {way: [] for way in PATCH_WAYS}
+    for round_number in range(rounds + 1):
+        for way in PATCH_WAYS:
+            seconds = run_patch_way(build_dir, way, new if way == "new-already" else old)
+            if round_number > 0:
+                times[way].append(seconds)
+            print("round %d patch  %-11s %7.3f s%s" % (round_number, way, seconds,
+                  "  (warm-up)" if round_number == 0 else ""), flush=True)
+        if round_number == 0 and not same_file(new, os.path.join(SHM, "game-patch-patched",
+                                                                  "data.arc")):
+            sys.exit("the patched archive is not the new one")
+    start = time.perf_counter()
+    subprocess.check_call(["sha256sum", new], stdout=subprocess.DEVNULL)
+    sha256sum = time.perf_counter() - start
+    med = {way: statistics.median(times[way]) for way in PATCH_WAYS}
+    patching = med["patched"] - med["new-already"]
+    print()
+    print("patch of %d bytes for an archive of %d bytes" % (os.path.getsize(patch), PATCH_SIZE))
+    print("%-22s %9s" % ("run", "median"))
+    for way in PATCH_WAYS:
+        print("%-22s %8.3fs" % (way, med[way]))
+    print("%-22s %8.3fs" % ("sha256sum of the archive", sha256sum))
+    ratio = patching / med["whole"]
+    print("patching alone (patched - new-already): %.3f s = %.2f x the whole copy's run "
+          "(target <= 1.2: %s)" % (patching, ratio, "met" if ratio <= 1.2 else "MISSED"))
+    for way in PATCH_WAYS:
+        shutil.rmtree(os.path.join(SHM, "game-patch-" + way), ignore_errors=True)
+    return ratio > 1.2
+
+
+def same_file(a, b):
+    return subprocess.call(["cmp", "-s", a, b]) == 0
+
+
 TOOLS = [("updater", run_updater), ("sha256", run_updater_with_digests), ("xcopy", run_xcopy),
          ("cp", run_cp)]
 
@@ -281,7 +414,13 @@ def main():
     INTO_EXISTING = args.into == "existing"
     build_dir = os.path.abspath(args.build_dir)
     trees = args.trees.split(",")
+    global PATCH_BENCH, BENCH_TREES
+    PATCH_BENCH = "patch" in trees
+    if PATCH_BENCH:
+        trees.remove("patch")
+    BENCH_TREES = trees
     prepare_world(build_dir, args.exe)
+    failed = PATCH_BENCH and patch_benchmark(build_dir, args.rounds, *PATCH_FILES)
     print("destination: %s" % ("holding the files already" if INTO_EXISTING else "empty"))
     if "entries" in trees:
         trees.remove("entries")
@@ -310,7 +449,6 @@ def main():
     # made side by side in one round (steadier when the machine's load drifts).
     print("%-6s %9s %9s %9s %14s %11s %12s" % ("tree", "updater", "xcopy", "cp -r",
                                                "updater/xcopy", "per round", "updater/cp"))
-    failed = False
     for tree in trees:
         med = {tool: statistics.median(times[(tree, tool)]) for tool, _ in TOOLS}
         ratio_x = med["updater"] / med["xcopy"]

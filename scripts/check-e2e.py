@@ -248,6 +248,7 @@ def show(scenario_path, build_dir, out_root):
     with open(os.path.join(folder, "update.ini"), "wb") as f:
         f.write(text.encode(scenario.get("update_ini_encoding", "cp932")))
     e2e.make_tree(os.path.join(folder, "gamedata"), scenario.get("gamedata", {}), folder)
+    e2e.make_tree(folder, scenario.get("plant", {}), folder)
     e2e.make_tree(install, scenario.get("install", {}), folder)
     code, output, _ = run_check(build_dir, [win(folder), "--against", win(install)], out_dir,
                                 out_dir)

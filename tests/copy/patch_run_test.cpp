@@ -19,6 +19,8 @@
 namespace {
 
 using copy_test::pattern_bytes;
+using vcdiff_test::Cmemory_input;
+using vcdiff_test::Cmemory_source;
 
 // A patch made by the project's own writer, in memory.
 class Cpatch_bytes : public vcdiff::Coutput {
