@@ -21,11 +21,11 @@ Cfault write_new_files(const Cupdate_folders& folders, const std::vector<Cplanne
 {
     const std::wstring& dest_dir = folders.dest_dir;
     copier.begin_writing(folders);
-    std::vector<std::wstring> staged_paths;
+    std::size_t staged_files = 0;
     for (std::size_t i = 0; i < plan.size(); ++i) {
         const std::wstring path = staged_new_path(dest_dir, staged[i]);
-        if (staged[i] == staged_paths.size()) {
-            staged_paths.push_back(path);
+        if (staged[i] == staged_files) {
+            ++staged_files;
             if (!make_staging_folder_for(dest_dir, staged[i]))
                 return fault_at(Ckind::destination_open_failed, folders.dest(plan[i].relative));
         }
@@ -34,7 +34,7 @@ Cfault write_new_files(const Cupdate_folders& folders, const std::vector<Cplanne
             return fault;
         cut_off_point();
     }
-    return copier.end_writing(staged_paths);
+    return copier.end_writing();
 }
 
 // The record with only what a refused swap touched: the files put in place, and
@@ -60,7 +60,9 @@ Cfault swap_in(const std::wstring& dest_dir, const Crun_record& record,
         carry_out_run_record(dest_dir, touched_part(record, placed));
         return fault;
     }
-    if (!mark_run_record_done(record_path)) {
+    // Every rename of the swap on the disk before the record says "done", on file
+    // systems that do not keep their order.
+    if (!make_swap_durable(dest_dir, record) || !mark_run_record_done(record_path, record)) {
         carry_out_run_record(dest_dir, record);
         return fault_at(Ckind::destination_write_failed, record_path);
     }
@@ -79,6 +81,7 @@ Cfault install_files(const Cupdate_folders& folders, const std::vector<Cplanned_
     Crun_record record = record_of_plan(plan, dest_dir, staged);
     const std::wstring record_path = run_record_path(dest_dir);
     if (!write_run_record(record_path, record)) {
+        delete_file(run_record_draft_path(record_path));
         delete_file(record_path);
         return fault_at(Ckind::destination_write_failed, record_path);
     }

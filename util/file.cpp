@@ -85,6 +85,45 @@ Chandle open_file(const std::wstring& path, DWORD access, DWORD share, DWORD dis
                                flags, nullptr));
 }
 
+bool flush_volume(const std::wstring& folder)
+{
+    wchar_t root[MAX_PATH + 1] = {};
+    if (!GetVolumePathNameW(folder.c_str(), root, MAX_PATH) || root[0] == L'\\' || !root[0] ||
+        root[1] != L':')
+        return false;
+    const std::wstring volume = std::wstring(L"\\\\.\\") + root[0] + L":";
+    const Chandle handle(CreateFileW(volume.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                     0, nullptr));
+    return handle.is_open() && FlushFileBuffers(handle.get());
+}
+
+bool flush_file(const std::wstring& path)
+{
+    Chandle file = open_file(path, GENERIC_WRITE, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+    return file.is_open() && FlushFileBuffers(file.get()) && file.close();
+}
+
+bool keeps_names_in_order(const std::wstring& file_system_name)
+{
+    std::wstring name = file_system_name;
+    for (wchar_t& c : name)
+        c = (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c;
+    return name != L"FAT" && name != L"FAT12" && name != L"FAT16" && name != L"FAT32" &&
+           name != L"EXFAT" && name != L"VFAT" && name != L"MSDOS";
+}
+
+bool volume_keeps_names_in_order(const std::wstring& folder)
+{
+    wchar_t root[MAX_PATH + 1] = {};
+    wchar_t file_system[MAX_PATH + 1] = {};
+    if (!GetVolumePathNameW(full_path(folder).c_str(), root, MAX_PATH) ||
+        !GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, nullptr, file_system,
+                               MAX_PATH))
+        return true;
+    return keeps_names_in_order(file_system);
+}
+
 bool is_folder(const std::wstring& path)
 {
     const DWORD attributes = file_attributes(path);

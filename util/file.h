@@ -58,6 +58,24 @@ bool delete_file(const std::wstring& path);
 Chandle open_file(const std::wstring& path, DWORD access, DWORD share, DWORD disposition,
                  DWORD flags);
 
+// Flushes every file of the volume that holds `folder` to the disk in one call.
+// Only an elevated program may open a volume for writing; false where the system
+// (or Wine) does not flush the volume.
+bool flush_volume(const std::wstring& folder);
+
+// Opens the file and flushes it to the disk: its data, and on file systems without
+// a journal its directory entry; false when either fails.
+bool flush_file(const std::wstring& path);
+
+// Whether the file system keeps the order of its name changes across a power loss
+// (a journal: NTFS, ReFS), by its name as GetVolumeInformationW gives it. FAT,
+// FAT32 and exFAT (USB drives, SD cards) keep no journal.
+bool keeps_names_in_order(const std::wstring& file_system_name);
+
+// keeps_names_in_order for the volume that holds `folder`; true when the system
+// does not say.
+bool volume_keeps_names_in_order(const std::wstring& folder);
+
 // Whether `path` is a folder (a link to one counts).
 bool is_folder(const std::wstring& path);
 

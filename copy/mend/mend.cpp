@@ -51,6 +51,14 @@ bool put_back(const std::wstring& dest_dir, const Crecorded_file& file)
     return move_waiting(old, target, true) == Cmove_outcome::moved;
 }
 
+// A version of the record that was being written when the run was cut off: the
+// record itself (or its absence) tells the truth, never the draft.
+bool remove_draft(const std::wstring& dest_dir)
+{
+    const std::wstring draft = run_record_draft_path(run_record_path(dest_dir));
+    return delete_file(draft) || !exists(draft);
+}
+
 bool undo(const std::wstring& dest_dir, const Crun_record& record)
 {
     bool undone = true;
@@ -71,7 +79,7 @@ bool carry_out_run_record(const std::wstring& dest_dir, const Crun_record& recor
     // The staging folder goes before the record: a record without a staging folder
     // is carried out again without harm, a staging folder without a record would
     // hold old files nobody knows of.
-    if (!remove_folder_tree(staging_folder(dest_dir)))
+    if (!remove_folder_tree(staging_folder(dest_dir)) || !remove_draft(dest_dir))
         return false;
     cut_off_point();
     const std::wstring path = run_record_path(dest_dir);
@@ -85,8 +93,9 @@ Cfault mend_cut_off_run_in(const std::wstring& dest_dir)
     Crun_record record;
     switch (read_run_record(path, record)) {
     case Crecord_read::none:
-        // Cut off before the record was written: only staged files can be left.
-        if (remove_folder_tree(staging_folder(dest_dir)))
+        // Cut off before the record was in place: only staged files and a draft of
+        // the record can be left.
+        if (remove_folder_tree(staging_folder(dest_dir)) && remove_draft(dest_dir))
             return Cfault();
         return fault_at(Ckind::cut_off_run_not_undone, staging_folder(dest_dir));
     case Crecord_read::read:

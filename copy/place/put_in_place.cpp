@@ -14,6 +14,14 @@
 
 namespace {
 
+bool system_hard_link(const std::wstring& link, const std::wstring& existing)
+{
+    return CreateHardLinkW(long_path(link).c_str(), long_path(existing).c_str(), nullptr) != FALSE;
+}
+
+// Where the system makes hard links; tests put in one that has none, as FAT.
+Cmake_hard_link make_hard_link = system_hard_link;
+
 // What a target is after the check's wait for a program that holds it (about a
 // second): let go, still held, or refused for another reason.
 Cmove_outcome after_waiting(const std::wstring& target, bool read_only)
@@ -88,7 +96,7 @@ Cmove_outcome replace_keeping_old(const std::wstring& staged, const std::wstring
         return free;
     if (!access.carry(target, staged))
         return Cmove_outcome::refused;
-    if (!read_only && CreateHardLinkW(long_path(old).c_str(), long_path(target).c_str(), nullptr)) {
+    if (!read_only && make_hard_link(old, target)) {
         cut_off_point();
         const Cmove_outcome placed = move_waiting(staged, target, true);
         // Mapped by the game: it is in use, however the rename was refused.
@@ -136,7 +144,27 @@ Cfault refusal(Cmove_outcome outcome, const std::wstring& dest_path)
                     dest_path);
 }
 
+// A renamed file flushed, its directory entry with it. A read-only file cannot be
+// opened for the flush: it loses the attribute for that moment.
+bool flush_renamed(const std::wstring& path)
+{
+    const DWORD attributes = file_attributes(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY))
+        return flush_file(path);
+    if (!set_file_attributes(path, attributes & ~FILE_ATTRIBUTE_READONLY))
+        return false;
+    const bool flushed = flush_file(path);
+    return set_file_attributes(path, attributes) && flushed;
+}
+
 }  // namespace
+
+Cmake_hard_link replace_hard_link_function(Cmake_hard_link function)
+{
+    const Cmake_hard_link previous = make_hard_link;
+    make_hard_link = function ? function : system_hard_link;
+    return previous;
+}
 
 Cmove_outcome move_waiting(const std::wstring& from, const std::wstring& to, bool replace)
 {
@@ -182,6 +210,20 @@ Cfault put_files_in_place(const std::wstring& dest_dir, const Crun_record& recor
         cut_off_point();
     }
     return Cfault();
+}
+
+bool make_swap_durable(const std::wstring& dest_dir, const Crun_record& record)
+{
+    if (volume_keeps_names_in_order(dest_dir) || flush_volume(dest_dir))
+        return true;
+    for (const Crecorded_file& file : record.files) {
+        if (!flush_renamed(join_path(dest_dir, file.relative)))
+            return false;
+        const std::wstring old = staged_old_path(dest_dir, file.index);
+        if (file.replaces && file_attributes(old) != INVALID_FILE_ATTRIBUTES && !flush_renamed(old))
+            return false;
+    }
+    return true;
 }
 
 void remove_stale_temporaries(const std::wstring& dest_dir, const std::vector<Cplanned_file>& plan)

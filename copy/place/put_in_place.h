@@ -14,6 +14,12 @@
 
 enum class Cmove_outcome { moved, in_use, refused };
 
+// How the old file is kept: a hard link `link` to `existing`. Tests put in a
+// function that fails, as on a file system without hard links (FAT); null puts
+// the system's back. Returns the one it replaces.
+using Cmake_hard_link = bool (*)(const std::wstring& link, const std::wstring& existing);
+Cmake_hard_link replace_hard_link_function(Cmake_hard_link function);
+
 // Renames `from` to `to`, over an existing `to` when `replace`, trying again for
 // about a second while either is held or refused (try_through_brief_holds). In use
 // when another program still holds an existing `to`.
@@ -24,6 +30,12 @@ Cmove_outcome move_waiting(const std::wstring& from, const std::wstring& to, boo
 // caller undoes the run.
 Cfault put_files_in_place(const std::wstring& dest_dir, const Crun_record& record,
                           std::size_t& placed);
+
+// Puts every name change of the swap on the disk, where the volume's file system
+// keeps no journal (FAT, exFAT) and so does not keep their order across a power
+// loss: the volume flushed, or every file the swap renamed. Nothing to do on NTFS
+// and ReFS. False when a flush fails.
+bool make_swap_durable(const std::wstring& dest_dir, const Crun_record& record);
 
 // Removes the temporary files that an earlier version of the updater left beside
 // the plan's targets, once the run is done.

@@ -9,21 +9,46 @@ const wchar_t* const run_record_name = L"update~record.txt";
 
 namespace {
 
+const wchar_t* const draft_suffix = L".new";
+
+}  // namespace
+
+namespace {
+
 const wchar_t* const header = L"update run record 1";
 const wchar_t* const done_line = L"done";
 constexpr wchar_t byte_order_mark = 0xFEFF;
 
-// Writes the text and flushes it, through a file opened with `disposition`.
-bool write_flushed(const std::wstring& path, const std::wstring& text, DWORD access,
-                   DWORD disposition)
+// Writes the text into a new file and flushes it.
+bool write_flushed(const std::wstring& path, const std::wstring& text)
 {
-    Chandle file = open_file(path, access, 0, disposition, FILE_ATTRIBUTE_NORMAL);
+    Chandle file = open_file(path, GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
     if (!file.is_open())
         return false;
     const DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
     DWORD written = 0;
     return WriteFile(file.get(), text.data(), bytes, &written, nullptr) && written == bytes &&
            FlushFileBuffers(file.get()) && file.close();
+}
+
+// The renamed record on the disk: write-through makes the rename itself durable,
+// and a flush of the file under its new name puts its directory entry there on file
+// systems that keep no journal.
+bool rename_into_place(const std::wstring& draft, const std::wstring& path)
+{
+    if (!MoveFileExW(long_path(draft).c_str(), long_path(path).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return false;
+    Chandle file = open_file(path, GENERIC_WRITE, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+    return file.is_open() && FlushFileBuffers(file.get()) && file.close();
+}
+
+std::wstring record_text(const Crun_record& record);
+
+bool write_whole(const std::wstring& path, const Crun_record& record)
+{
+    const std::wstring draft = run_record_draft_path(path);
+    return write_flushed(draft, record_text(record)) && rename_into_place(draft, path);
 }
 
 bool read_all(const std::wstring& path, std::wstring& text, bool& missing)
@@ -110,12 +135,9 @@ bool parse_line(const std::wstring& line, Crun_record& record)
 
 }  // namespace
 
-std::wstring run_record_path(const std::wstring& dest_dir)
-{
-    return join_path(dest_dir, run_record_name);
-}
+namespace {
 
-bool write_run_record(const std::wstring& path, const Crun_record& record)
+std::wstring record_text(const Crun_record& record)
 {
     std::wstring text(1, byte_order_mark);
     text += header;
@@ -128,12 +150,31 @@ bool write_run_record(const std::wstring& path, const Crun_record& record)
     }
     if (record.done)
         text += std::wstring(done_line) + L"\r\n";
-    return write_flushed(path, text, GENERIC_WRITE, CREATE_ALWAYS);
+    return text;
 }
 
-bool mark_run_record_done(const std::wstring& path)
+}  // namespace
+
+std::wstring run_record_path(const std::wstring& dest_dir)
 {
-    return write_flushed(path, std::wstring(done_line) + L"\r\n", FILE_APPEND_DATA, OPEN_EXISTING);
+    return join_path(dest_dir, run_record_name);
+}
+
+std::wstring run_record_draft_path(const std::wstring& record_path)
+{
+    return record_path + draft_suffix;
+}
+
+bool write_run_record(const std::wstring& path, const Crun_record& record)
+{
+    return write_whole(path, record);
+}
+
+bool mark_run_record_done(const std::wstring& path, const Crun_record& record)
+{
+    Crun_record done = record;
+    done.done = true;
+    return write_whole(path, done);
 }
 
 Crecord_read read_run_record(const std::wstring& path, Crun_record& record)

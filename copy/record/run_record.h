@@ -2,7 +2,9 @@
 // The record of a run that changes the installation, kept in the installation
 // folder while the run lasts: the folders it makes, the files it puts in place
 // and whether each replaces an old file. It is on the disk (flushed) before the
-// first new byte is written, so that a run cut off at any point (power loss, the
+// first new byte is written, and it appears whole or not at all: each version of it
+// is written under a name of its own, flushed, then renamed over the record, so
+// that a power loss never leaves a record cut short or read as zeros. It is there so that a run cut off at any point (power loss, the
 // updater ended in Task Manager) is undone by the next run (copy/mend/). Its last
 // line "done" says that every new file is in place: from then on the run is
 // finished forward, never undone.
@@ -36,15 +38,19 @@ struct Crun_record {
     bool done = false;
 };
 
-// "update~record.txt", in the installation folder.
+// "update~record.txt", in the installation folder, and the name each new version
+// of it is written under first, "update~record.txt.new".
 extern const wchar_t* const run_record_name;
 std::wstring run_record_path(const std::wstring& dest_dir);
+std::wstring run_record_draft_path(const std::wstring& record_path);
 
-// Writes the record anew and flushes it to the disk; false when either fails.
+// Writes the record whole under its draft name, flushes it, then renames it over
+// the record and puts the new name on the disk; false when any of it fails (a
+// draft left behind is removed by whoever carries the record out).
 bool write_run_record(const std::wstring& path, const Crun_record& record);
 
-// Adds the line "done" and flushes it.
-bool mark_run_record_done(const std::wstring& path);
+// Writes the record again with the line "done", the same way.
+bool mark_run_record_done(const std::wstring& path, const Crun_record& record);
 
 enum class Crecord_read {
     none,       // there is no record: the last run ended

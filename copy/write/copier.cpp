@@ -14,6 +14,9 @@ namespace {
 
 using Ckind = Cfault::Ckind;
 
+// Written files kept open for one flush of the volume, at most this many at once.
+constexpr std::size_t kept_open_limit = 1000;
+
 // Opens a file of the update data for reading, shared with readers only, and
 // measures it. A file another program still writes (an extractor, a sync client)
 // is refused the same way on every system, rather than copied half-written.
@@ -59,28 +62,6 @@ bool write_all(HANDLE file, const char* bytes, std::size_t count)
            written == count;
 }
 
-// Flushes every file of the volume that holds `folder` to the disk in one call.
-// Only an elevated program may open a volume for writing; where the system (or
-// Wine) does not flush a volume, each file is flushed on its own instead.
-bool flush_volume(const std::wstring& folder)
-{
-    wchar_t root[MAX_PATH + 1] = {};
-    if (!GetVolumePathNameW(folder.c_str(), root, MAX_PATH) || root[0] == L'\\' || !root[0] ||
-        root[1] != L':')
-        return false;
-    const std::wstring volume = std::wstring(L"\\\\.\\") + root[0] + L":";
-    const Chandle handle(CreateFileW(volume.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                     0, nullptr));
-    return handle.is_open() && FlushFileBuffers(handle.get());
-}
-
-bool flush_file(const std::wstring& path)
-{
-    Chandle file = open_file(path, GENERIC_WRITE, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
-    return file.is_open() && FlushFileBuffers(file.get()) && file.close();
-}
-
 }  // namespace
 
 Ccopier::Ccopier(Crun_progress& progress) : progress_(progress), block_(block_size, '\0') {}
@@ -100,6 +81,7 @@ Cfault Ccopier::write_new_file(const Cplanned_file& file, const std::wstring& st
     if (file.target.exists && (file.target.attributes & FILE_ATTRIBUTE_DIRECTORY))
         return fault_at(Ckind::destination_open_failed, dest_path);
     progress_.file_started(relative);
+    let_go_of(staged_path);
     Cfault fault;
     if (file.patched) {
         fault = write_patched(file, staged_path, dest_path, run_total, run_remaining);
@@ -113,15 +95,32 @@ Cfault Ccopier::write_new_file(const Cplanned_file& file, const std::wstring& st
     return fault;
 }
 
-Cfault Ccopier::end_writing(const std::vector<std::wstring>& staged_paths)
+Cfault Ccopier::end_writing()
 {
-    if (flush_each_file_ || flush_volume(folders_.dest_dir))
-        return Cfault();
-    for (const std::wstring& path : staged_paths) {
-        if (!flush_file(path))
-            return fault_at(Ckind::destination_write_failed, path);
+    return flush_kept_files();
+}
+
+Cfault Ccopier::flush_kept_files()
+{
+    const bool volume_flushed = kept_open_.empty() || flush_volume(folders_.dest_dir);
+    Cfault fault;
+    for (Ckept_file& kept : kept_open_) {
+        const bool flushed = volume_flushed || FlushFileBuffers(kept.file.get());
+        if ((!kept.file.close() || !flushed) && !fault.found())
+            fault = fault_at(Ckind::destination_write_failed, kept.dest_path);
     }
-    return Cfault();
+    kept_open_.clear();
+    return fault;
+}
+
+void Ccopier::let_go_of(const std::wstring& staged_path)
+{
+    for (auto kept = kept_open_.begin(); kept != kept_open_.end(); ++kept) {
+        if (kept->staged_path == staged_path) {
+            kept_open_.erase(kept);
+            return;
+        }
+    }
 }
 
 Cfault Ccopier::write_blocks(const std::wstring& source_path, const std::wstring& staged_path,
@@ -154,16 +153,16 @@ Cfault Ccopier::write_blocks(const std::wstring& source_path, const std::wstring
         run_remaining -= std::min<std::uint64_t>(got, run_remaining);
         progress_.block_written(run_total - run_remaining, run_total, size - file_remaining, size);
     }
-    return finish_file(dest, size, source_path, dest_path);
+    return finish_file(dest, size, staged_path, source_path, dest_path);
 }
 
-Cfault Ccopier::finish_file(Chandle& staged, std::uint64_t size, const std::wstring& source_path,
-                            const std::wstring& dest_path)
+Cfault Ccopier::finish_file(Chandle& staged, std::uint64_t size, const std::wstring& staged_path,
+                            const std::wstring& source_path, const std::wstring& dest_path)
 {
     // Bytes that are not the listed ones never reach the installation.
     if (!digest_check_.matches())
         return fault_at(Ckind::source_damaged, source_path);
-    const Cfault fault = file_written(staged, dest_path);
+    const Cfault fault = file_written(staged, staged_path, dest_path);
     if (!fault.found() && size > 0 && flush_each_file_)
         progress_.flushed();
     return fault;
@@ -221,16 +220,20 @@ Cfault Ccopier::write_patched(const Cplanned_file& file, const std::wstring& sta
         return patch_fault(decoded.fault, patch_path, dest_path);
     if (!patch_check_.matches())
         return fault_at(Ckind::source_damaged, patch_path);
-    return finish_file(dest, decoded.target_size, patch_path, dest_path);
+    return finish_file(dest, decoded.target_size, staged_path, patch_path, dest_path);
 }
 
-Cfault Ccopier::file_written(Chandle& staged, const std::wstring& dest_path)
+Cfault Ccopier::file_written(Chandle& staged, const std::wstring& staged_path,
+                             const std::wstring& dest_path)
 {
     // Every byte has been handed to the system, so a failed write has shown by now;
     // a failed flush or close is a write that did not reach the disk.
-    if (flush_each_file_ && !FlushFileBuffers(staged.get()))
-        return fault_at(Ckind::destination_write_failed, dest_path);
-    if (!staged.close())
+    if (!flush_each_file_) {
+        // Windows flushes "all open files on a volume" with it: only those still open.
+        kept_open_.push_back({staged_path, dest_path, std::move(staged)});
+        return kept_open_.size() < kept_open_limit ? Cfault() : flush_kept_files();
+    }
+    if (!FlushFileBuffers(staged.get()) || !staged.close())
         return fault_at(Ckind::destination_write_failed, dest_path);
     return Cfault();
 }

@@ -43,7 +43,7 @@ public:
     // data it was read from). A staged file left half-written is removed.
     Cfault write_new_file(const Cplanned_file& file, const std::wstring& staged_path,
                           std::uint64_t run_total, std::uint64_t& run_remaining);
-    Cfault end_writing(const std::vector<std::wstring>& staged_paths);
+    Cfault end_writing();
 
 private:
     Cfault write_blocks(const std::wstring& source_path, const std::wstring& staged_path,
@@ -56,11 +56,18 @@ private:
                          const std::wstring& dest_path, std::uint64_t run_total,
                          std::uint64_t& run_remaining);
     // The digests of the new bytes match; the file on the disk and closed.
-    Cfault finish_file(Chandle& staged, std::uint64_t size, const std::wstring& source_path,
-                       const std::wstring& dest_path);
-    // This file's new bytes are completely written: on the disk (unless the whole
-    // volume is flushed at the end of the phase) and the file closed.
-    Cfault file_written(Chandle& staged, const std::wstring& dest_path);
+    Cfault finish_file(Chandle& staged, std::uint64_t size, const std::wstring& staged_path,
+                       const std::wstring& source_path, const std::wstring& dest_path);
+    // A staged file written again in this run (a file planned twice) is let go first.
+    void let_go_of(const std::wstring& staged_path);
+    // This file's new bytes are completely written: on the disk and the file closed,
+    // or, where the whole volume is flushed instead, the file kept open until that
+    // flush, which covers the files open on the volume.
+    Cfault file_written(Chandle& staged, const std::wstring& staged_path,
+                        const std::wstring& dest_path);
+    // Flushes the volume and closes the files kept open for it; where the volume
+    // cannot be flushed now, each of them on its own.
+    Cfault flush_kept_files();
 
     Crun_progress& progress_;
     std::vector<char> block_;
@@ -69,4 +76,10 @@ private:
     Cdigest_check patch_check_;   // of the patch being read
     Cupdate_folders folders_;
     bool flush_each_file_ = true;  // false: one flush of the volume instead
+    struct Ckept_file {
+        std::wstring staged_path;
+        std::wstring dest_path;  // named when its flush fails
+        Chandle file;
+    };
+    std::vector<Ckept_file> kept_open_;  // written, waiting for the volume's flush
 };

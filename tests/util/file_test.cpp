@@ -196,4 +196,19 @@ TEST(LongPath, folders_and_files_past_max_path)
     EXPECT_FALSE(is_folder(folder / std::wstring(40, L'd')));
 }
 
+// Only file systems with a journal keep their name changes in order across a power
+// loss; the swap is flushed before its "done" mark on the others.
+TEST(Volume_kind, names_are_kept_in_order_on_journaled_file_systems_only)
+{
+    const struct {
+        const wchar_t* name;
+        bool in_order;
+    } cases[] = {
+        {L"NTFS", true}, {L"ReFS", true}, {L"FAT", false}, {L"FAT32", false},
+        {L"exFAT", false}, {L"EXFAT", false}, {L"fat32", false}, {L"", true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(keeps_names_in_order(c.name), c.in_order) << c.name;
+}
+
 }  // namespace

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "copy/base/cut_off.h"
+#include "copy/place/put_in_place.h"
 #include "copy/record/run_record.h"
 #include "copy/record/staging.h"
 #include "copy/update_run.h"
@@ -77,15 +78,37 @@ protected:
         return after;
     }
 
+    void cut_off_after_every_step();
+
     Csnapshot before_;
     HANDLE held_ = INVALID_HANDLE_VALUE;
     Ccut_off_seam previous_seam_ = nullptr;
 };
 
+bool no_hard_links(const std::wstring&, const std::wstring&)
+{
+    SetLastError(ERROR_NOT_SUPPORTED);
+    return false;
+}
+
 // The run is cut off after each of its steps in turn; the next run's mending leaves
 // the installation exactly as before the run (or, cut off once the record said
 // "done", exactly as after it), without a box and with nothing of the run left.
 TEST_F(Mend, ARunCutOffAfterAnyStepIsMendedByTheNextRun)
+{
+    cut_off_after_every_step();
+}
+
+// Without hard links (FAT), each old file is renamed away into the staging folder
+// before its new file takes its name: the same holds at every step.
+TEST_F(Mend, WithoutHardLinksARunCutOffAfterAnyStepIsMendedByTheNextRun)
+{
+    const Cmake_hard_link previous = replace_hard_link_function(no_hard_links);
+    cut_off_after_every_step();
+    replace_hard_link_function(previous);
+}
+
+void Mend::cut_off_after_every_step()
 {
     give_an_update();
     before_ = installed();
@@ -230,7 +253,7 @@ TEST(Run_record, ReadsBackWhatWasWritten)
         record.done = false;
         ASSERT_TRUE(write_run_record(path, record));
         if (done) {
-            ASSERT_TRUE(mark_run_record_done(path));
+            ASSERT_TRUE(mark_run_record_done(path, record));
         }
 
         Crun_record read;
