@@ -74,7 +74,9 @@ bool undo(const std::wstring& dest_dir, const Crun_record& record)
 
 bool carry_out_run_record(const std::wstring& dest_dir, const Crun_record& record)
 {
-    if (!record.done && !undo(dest_dir, record))
+    // The old files back in place are on the disk before the staging folder and the
+    // record, which tell how to put them back, go.
+    if (!record.done && (!undo(dest_dir, record) || !make_swap_durable(dest_dir, record)))
         return false;
     // The staging folder goes before the record: a record without a staging folder
     // is carried out again without harm, a staging folder without a record would

@@ -81,15 +81,31 @@ Cmove_outcome keep_read_only(const std::wstring& target)
     return Cmove_outcome::moved;
 }
 
+// A renamed file flushed, its directory entry with it. A read-only file cannot be
+// opened for the flush: it loses the attribute for that moment.
+bool flush_renamed(const std::wstring& path)
+{
+    const DWORD attributes = file_attributes(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY))
+        return flush_file(path);
+    if (!set_file_attributes(path, attributes & ~FILE_ATTRIBUTE_READONLY))
+        return false;
+    const bool flushed = flush_file(path);
+    return set_file_attributes(path, attributes) && flushed;
+}
+
 // Keeps the old file in the staging folder and puts the new one over it. A hard
 // link keeps the target's name taken, so the new file is renamed over a name that
 // exists, which costs little; without hard links (FAT) the old file is renamed
 // away and the new one into the freed name. So is a read-only file, which cannot
 // be renamed over: it keeps its attribute, and the new file is given it. Entries of
 // its own in the old file's access list go to the new file before it is put there.
+// Where the file system keeps no journal, the old file's new name is on the disk
+// before the new file takes the target's: a power loss cannot lose the one rename
+// and keep the other, which would leave no old file to put back.
 Cmove_outcome replace_keeping_old(const std::wstring& staged, const std::wstring& old,
                                   const std::wstring& target, bool read_only,
-                                  Caccess_carrier& access)
+                                  Caccess_carrier& access, bool names_in_order)
 {
     const Cmove_outcome free = free_to_replace(target, read_only);
     if (free != Cmove_outcome::moved)
@@ -106,6 +122,8 @@ Cmove_outcome replace_keeping_old(const std::wstring& staged, const std::wstring
     const Cmove_outcome away = move_waiting(target, old, false);
     if (away != Cmove_outcome::moved)
         return away;
+    if (!names_in_order && !flush_renamed(old))
+        return Cmove_outcome::refused;
     cut_off_point();
     const Cmove_outcome placed = move_waiting(staged, target, false);
     return placed == Cmove_outcome::moved && read_only ? keep_read_only(target) : placed;
@@ -144,19 +162,6 @@ Cfault refusal(Cmove_outcome outcome, const std::wstring& dest_path)
                     dest_path);
 }
 
-// A renamed file flushed, its directory entry with it. A read-only file cannot be
-// opened for the flush: it loses the attribute for that moment.
-bool flush_renamed(const std::wstring& path)
-{
-    const DWORD attributes = file_attributes(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY))
-        return flush_file(path);
-    if (!set_file_attributes(path, attributes & ~FILE_ATTRIBUTE_READONLY))
-        return false;
-    const bool flushed = flush_file(path);
-    return set_file_attributes(path, attributes) && flushed;
-}
-
 }  // namespace
 
 Cmake_hard_link replace_hard_link_function(Cmake_hard_link function)
@@ -192,13 +197,14 @@ Cfault put_files_in_place(const std::wstring& dest_dir, const Crun_record& recor
         recorded.insert(fold_path_case(folder));
     std::set<std::wstring> made;
     Caccess_carrier access;
+    const bool names_in_order = volume_keeps_names_in_order(dest_dir);
     for (const Crecorded_file& file : record.files) {
         const std::wstring target = join_path(dest_dir, file.relative);
         const std::wstring staged = staged_new_path(dest_dir, file.index);
         Cmove_outcome outcome = Cmove_outcome::refused;
         if (file.replaces) {
             outcome = replace_keeping_old(staged, staged_old_path(dest_dir, file.index), target,
-                                          file.read_only, access);
+                                          file.read_only, access, names_in_order);
         } else {
             if (!make_folders_for(dest_dir, file.relative, recorded, made))
                 return fault_at(Cfault::Ckind::destination_open_failed, target);
@@ -216,11 +222,12 @@ bool make_swap_durable(const std::wstring& dest_dir, const Crun_record& record)
 {
     if (volume_keeps_names_in_order(dest_dir) || flush_volume(dest_dir))
         return true;
+    const auto flushed_if_there = [](const std::wstring& path) {
+        return file_attributes(path) == INVALID_FILE_ATTRIBUTES || flush_renamed(path);
+    };
     for (const Crecorded_file& file : record.files) {
-        if (!flush_renamed(join_path(dest_dir, file.relative)))
-            return false;
-        const std::wstring old = staged_old_path(dest_dir, file.index);
-        if (file.replaces && file_attributes(old) != INVALID_FILE_ATTRIBUTES && !flush_renamed(old))
+        if (!flushed_if_there(join_path(dest_dir, file.relative)) ||
+            (file.replaces && !flushed_if_there(staged_old_path(dest_dir, file.index))))
             return false;
     }
     return true;

@@ -31,10 +31,11 @@ Cmove_outcome move_waiting(const std::wstring& from, const std::wstring& to, boo
 Cfault put_files_in_place(const std::wstring& dest_dir, const Crun_record& record,
                           std::size_t& placed);
 
-// Puts every name change of the swap on the disk, where the volume's file system
-// keeps no journal (FAT, exFAT) and so does not keep their order across a power
-// loss: the volume flushed, or every file the swap renamed. Nothing to do on NTFS
-// and ReFS. False when a flush fails.
+// Puts every name change of the swap (or of its undoing) on the disk, where the
+// volume's file system keeps no journal (FAT, exFAT) and so does not keep their
+// order across a power loss: the volume flushed, or every file of the record that
+// is there, under its target's name and in the staging folder. Nothing to do on
+// NTFS and ReFS. False when a flush fails.
 bool make_swap_durable(const std::wstring& dest_dir, const Crun_record& record);
 
 // Removes the temporary files that an earlier version of the updater left beside

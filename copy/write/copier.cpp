@@ -170,6 +170,16 @@ Cfault Ccopier::finish_file(Chandle& staged, std::uint64_t size, const std::wstr
 
 namespace {
 
+// A window of a patch is held in memory whole. xdelta3 writes windows of 8 MiB (16
+// at the most); 64 MiB leaves room for other writers and stays within what a 32-bit
+// process can count on having in one piece. A larger window is refused.
+vcdiff::Cdecode_limits patch_limits()
+{
+    vcdiff::Cdecode_limits limits;
+    limits.max_window_memory = std::uint64_t{64} << 20;
+    return limits;
+}
+
 // The fault for a patch that could not be applied: the update data unreadable or
 // damaged, the installed file unreadable, or the new file not written.
 Cfault patch_fault(vcdiff::Cdecode_fault fault, const std::wstring& patch_path,
@@ -215,7 +225,7 @@ Cfault Ccopier::write_patched(const Cplanned_file& file, const std::wstring& sta
 
     Crun_count count{run_total, &run_remaining, file.size, 0};
     Cstaged_target staged(dest.get(), digest_check_, progress_, count, block_size);
-    const vcdiff::Cdecode_result decoded = vcdiff::decode(patch, old_file, staged);
+    const vcdiff::Cdecode_result decoded = vcdiff::decode(patch, old_file, staged, patch_limits());
     if (!decoded.ok())
         return patch_fault(decoded.fault, patch_path, dest_path);
     if (!patch_check_.matches())

@@ -23,23 +23,13 @@ using vcdiff_test::Cmemory_input;
 using vcdiff_test::Cmemory_source;
 
 // A patch made by the project's own writer, in memory.
-class Cpatch_bytes : public vcdiff::Coutput {
-public:
-    bool write(const void* bytes, std::size_t size) override
-    {
-        bytes_.append(static_cast<const char*>(bytes), size);
-        return true;
-    }
-    std::string bytes_;
-};
-
 std::string make_patch(const std::string& old_bytes, const std::string& new_bytes)
 {
     Cmemory_source old_file(old_bytes);
     Cmemory_input new_file(new_bytes);
-    Cpatch_bytes patch;
+    vcdiff_test::Cmemory_output patch;
     EXPECT_EQ(vcdiff::encode(old_file, new_file, patch), vcdiff::Cencode_result::written);
-    return patch.bytes_;
+    return patch.written;
 }
 
 Csha256_digest digest_of(const std::string& bytes)

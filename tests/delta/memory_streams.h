@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <random>
 #include <string>
 
 #include "delta/vcdiff_decoder.h"
@@ -79,5 +80,26 @@ public:
 private:
     std::string bytes_;
 };
+
+// A patch written to memory.
+class Cmemory_output : public vcdiff::Coutput {
+public:
+    bool write(const void* bytes, std::size_t size) override
+    {
+        written.append(static_cast<const char*>(bytes), size);
+        return true;
+    }
+    std::string written;
+};
+
+// Bytes that repeat nothing, the same for the same seed.
+inline std::string random_bytes(std::size_t size, unsigned seed)
+{
+    std::mt19937 generator(seed);
+    std::string bytes(size, '\0');
+    for (char& c : bytes)
+        c = static_cast<char>(generator() & 0xFF);
+    return bytes;
+}
 
 }  // namespace vcdiff_test

@@ -6,64 +6,63 @@
 #include <string>
 
 #include "delta/vcdiff_encoder.h"
-#include "vcdiff_reference_decoder.h"
+#include "delta/vcdiff_headers.h"
+#include "memory_streams.h"
 
 namespace {
 
 using vcdiff::Cencode_options;
 using vcdiff::Cencode_result;
 
-class Cmemory_source : public vcdiff::Csource {
-public:
-    explicit Cmemory_source(std::string bytes) : bytes_(std::move(bytes)) {}
-    std::uint64_t size() const override { return bytes_.size(); }
-    bool read_at(std::uint64_t offset, void* bytes, std::size_t size) override
-    {
-        if (offset > bytes_.size() || size > bytes_.size() - offset)
-            return false;
-        std::memcpy(bytes, bytes_.data() + offset, size);
-        return true;
-    }
+using vcdiff_test::Cmemory_input;
+using vcdiff_test::Cmemory_source;
+using vcdiff_test::Cmemory_target;
 
-private:
-    std::string bytes_;
+using vcdiff_test::Cmemory_output;
+
+// A patch read back by the updater's own reader: the new file it makes, and how
+// many of its windows there are and how many copy from the old file.
+struct Cdecoded {
+    bool ok = false;
+    std::string error;
+    std::string target;
+    int windows = 0;
+    int windows_with_source = 0;
 };
 
-class Cmemory_input : public vcdiff::Cinput {
-public:
-    explicit Cmemory_input(std::string bytes) : bytes_(std::move(bytes)) {}
-    // Hands out odd-sized pieces, as a file read may.
-    bool read(void* bytes, std::size_t size, std::size_t& got) override
-    {
-        got = std::min({size, bytes_.size() - at_, std::size_t(70001)});
-        std::memcpy(bytes, bytes_.data() + at_, got);
-        at_ += got;
-        return true;
-    }
-
-private:
-    std::string bytes_;
-    std::size_t at_ = 0;
-};
-
-class Cmemory_output : public vcdiff::Coutput {
-public:
-    bool write(const void* bytes, std::size_t size) override
-    {
-        written.append(static_cast<const char*>(bytes), size);
-        return true;
-    }
-    std::string written;
-};
-
-std::string random_bytes(std::size_t size, unsigned seed)
+int windows_with_source(const std::string& patch)
 {
-    std::mt19937 generator(seed);
-    std::string bytes(size, '\0');
-    for (char& c : bytes)
-        c = static_cast<char>(generator() & 0xFF);
-    return bytes;
+    Cmemory_input input(patch);
+    vcdiff::Cpatch_stream stream(input);
+    int count = 0;
+    if (vcdiff::read_file_header(stream) != vcdiff::Cdecode_fault::none)
+        return -1;
+    while (!stream.at_end()) {
+        vcdiff::Cwindow_header header;
+        if (vcdiff::read_window_header(stream, vcdiff::Cdecode_limits(), header) !=
+                vcdiff::Cdecode_fault::none ||
+            stream.skip(header.sections_size()) != vcdiff::Cdecode_fault::none)
+            return -1;
+        count += header.from_source() ? 1 : 0;
+    }
+    return count;
 }
+
+Cdecoded decode(vcdiff::Csource& old_file, const std::string& patch)
+{
+    Cmemory_input input(patch);
+    Cmemory_target target;
+    const vcdiff::Cdecode_result result = vcdiff::decode(input, old_file, target);
+    Cdecoded decoded;
+    decoded.ok = result.ok();
+    decoded.error = vcdiff::fault_name(result.fault);
+    decoded.target = target.bytes();
+    decoded.windows = static_cast<int>(result.window);
+    decoded.windows_with_source = windows_with_source(patch);
+    return decoded;
+}
+
+using vcdiff_test::random_bytes;
 
 std::string encoded(const std::string& old_bytes, const std::string& new_bytes,
                     const Cencode_options& options = Cencode_options())
@@ -125,7 +124,7 @@ TEST(encode, writes_a_patch_that_turns_the_old_file_into_the_new_one)
         const std::string patch = encoded(pair.old_bytes, pair.new_bytes);
         EXPECT_LE(patch.size(), pair.max_patch);
         Cmemory_source old_file(pair.old_bytes);
-        const vcdiff_test::Cdecoded decoded = vcdiff_test::reference_decode(old_file, patch);
+        const Cdecoded decoded = decode(old_file, patch);
         ASSERT_TRUE(decoded.ok) << decoded.error;
         EXPECT_TRUE(decoded.target == pair.new_bytes);
         EXPECT_EQ(decoded.windows, 1);
@@ -141,7 +140,7 @@ TEST(encode, a_new_file_larger_than_a_window_takes_several)
     const std::string patch = encoded(old_bytes, new_bytes, small_windows());
     EXPECT_LE(patch.size(), 300u);
     Cmemory_source old_file(old_bytes);
-    const vcdiff_test::Cdecoded decoded = vcdiff_test::reference_decode(old_file, patch);
+    const Cdecoded decoded = decode(old_file, patch);
     ASSERT_TRUE(decoded.ok) << decoded.error;
     EXPECT_TRUE(decoded.target == new_bytes);
     EXPECT_EQ(decoded.windows, int((new_bytes.size() + (64 << 10) - 1) / (64 << 10)));
@@ -152,7 +151,7 @@ TEST(encode, a_new_file_of_whole_windows_has_no_empty_window_after_them)
     const std::string new_bytes = r1.substr(0, 128 << 10);
     const std::string patch = encoded(r1, new_bytes, small_windows());
     Cmemory_source old_file(r1);
-    const vcdiff_test::Cdecoded decoded = vcdiff_test::reference_decode(old_file, patch);
+    const Cdecoded decoded = decode(old_file, patch);
     ASSERT_TRUE(decoded.ok) << decoded.error;
     EXPECT_EQ(decoded.windows, 2);
 }
@@ -183,7 +182,7 @@ TEST(encode, copies_from_past_4_gib_of_the_old_file)
     options.max_index_slots = 1 << 20;
     ASSERT_EQ(vcdiff::encode(old_file, new_file, patch, options), Cencode_result::written);
     EXPECT_LE(patch.written.size(), 60u);
-    const vcdiff_test::Cdecoded decoded = vcdiff_test::reference_decode(old_file, patch.written);
+    const Cdecoded decoded = decode(old_file, patch.written);
     ASSERT_TRUE(decoded.ok) << decoded.error;
     EXPECT_TRUE(decoded.target == "head" + r1 + "tail");
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "delta/vcdiff_source_index.h"
+#include "memory_streams.h"
 
 namespace {
 
@@ -29,14 +30,7 @@ private:
     std::string bytes_;
 };
 
-std::string random_bytes(std::size_t size, unsigned seed)
-{
-    std::mt19937 generator(seed);
-    std::string bytes(size, '\0');
-    for (char& c : bytes)
-        c = static_cast<char>(generator() & 0xFF);
-    return bytes;
-}
+using vcdiff_test::random_bytes;
 
 TEST(Csource_index, samples_a_file_too_large_for_its_slots_further_apart)
 {
