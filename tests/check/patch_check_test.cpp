@@ -94,7 +94,7 @@ struct Cexpected {
     int line;
     Cseverity severity;
     std::wstring part;
-    std::wstring file;  // empty: update.ini
+    std::wstring file = std::wstring();  // empty: update.ini
 };
 
 const Cseverity W = Cseverity::warning;
