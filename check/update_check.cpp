@@ -55,7 +55,7 @@ bool file_size_of(const std::wstring& path, std::uint64_t& size)
     return true;
 }
 
-// A file the update has no use for otherwise, named like a patch.
+// Whether the name ends in ".vcdiff", in either case of its letters.
 bool has_patch_suffix(const std::wstring& path)
 {
     const std::size_t suffix = std::wstring(patch_suffix).size();
