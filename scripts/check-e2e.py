@@ -198,7 +198,41 @@ update.ini: warning: gamedata\\forgotten.dat はどの #COPY_FILE にも含ま�
         "install": {"data.arc": {"size": 300000, "seed": 1}, "bgm/op.ogg": "op 1.01",
                     "movie.arc": "movie 0.99"},
         "exit_code": 2,
-        "output": "TO BE FILLED",
+        "output": """\
+update.ini(6): error: "movie.arc" は after.sha256 に記載されていないため、更新プログラムはアップデートを中止します。
+update.ini(7): error: パッチ gamedata\\voice.arc.vcdiff は二次圧縮されているため、更新プログラムは使えません (xdelta3 -e -S none で作ってください)。
+update.ini(8): error: "readme.txt" は 3 行目の #COPY_FILE "readme.txt" でもコピーされます (パッチを当てるファイルとそのパッチはコピーできないため、更新プログラムはアップデートを中止します)。
+update.ini(8): error: "readme.txt" は before.sha256 に記載されていないため、更新プログラムはアップデートを中止します。
+update.ini(8): error: "readme.txt" は after.sha256 に記載されていないため、更新プログラムはアップデートを中止します。
+update.ini: warning: gamedata\\old.arc.vcdiff はどの #PATCH_FILE にも使われず、どの #COPY_FILE にも含まれないため、使われません。
+update.ini: error: INSTALL_DIR\\movie.arc は before.sha256 とも after.sha256 とも一致しません。このアップデートが対象とするバージョンではないため、更新プログラムはアップデートを中止します。
+
+ゲーム名: ベロック物語
+レジストリ: HKEY_LOCAL_MACHINE\\Software\\Maker\\Game
+コピーする項目:
+  readme.txt: 1 ファイル, 1 バイト
+合計: 1 ファイル, 1 バイト
+パッチを当てるファイル:
+  data.arc: パッチ 48 バイト, 新しいファイル 300,000 バイト
+  bgm/op.ogg: パッチ 32 バイト, 新しいファイル 7 バイト
+  movie.arc: パッチ 32 バイト, 新しいファイル 10 バイト
+  voice.arc: (エラーのため調べていません)
+  readme.txt: (エラーのため調べていません)
+パッチ: 3 ファイル, 112 バイト (新しいファイル 300,017 バイト)
+照合: gamedata.sha256 がないため、ファイルは照合されません。
+
+インストール先: INSTALL_DIR
+  新規作成: readme.txt
+置き換え 0 ファイル, 新規作成 1 ファイル
+  パッチ適用: data.arc
+  適用済み: bgm\\op.ogg
+  対象外のバージョン: movie.arc
+パッチ適用 1 ファイル, 適用済み 1 ファイル
+必要な空き容量: 315,392 バイト (1 MB)
+空き容量: ...
+
+エラー 6 件, 警告 1 件
+""",
     },
     # An update.ini too large to hold (sparse: nothing is written to the disk): the
     # check ends with an error line, not a crash.
