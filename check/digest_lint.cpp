@@ -26,6 +26,7 @@ std::wstring source_path(const std::wstring& relative)
 // What one copied file's bytes hash to.
 struct Chashed {
     std::wstring relative;
+    bool is_patch = false;
     bool read = false;
     Csha256_digest digest{};
 };
@@ -73,7 +74,8 @@ void check_line(const Clisted_digest& line, const Chashed_files& hashed, Cfolder
 
 }  // namespace
 
-Cdigest_summary check_digest_list(const std::vector<std::wstring>& copied, Cfindings& findings)
+Cdigest_summary check_digest_list(const std::vector<std::wstring>& copied,
+                                  const std::vector<std::wstring>& patches, Cfindings& findings)
 {
     Cdigest_summary summary;
     const Cdigest_list list = read_digest_list(digest_list_name);
@@ -87,19 +89,24 @@ Cdigest_summary check_digest_list(const std::vector<std::wstring>& copied, Cfind
     summary.state = Cdigest_list_state::read;
     summary.bad_lines = !list.bad_lines.empty();
 
-    // Each copied file once, hashed whole, as the copy would hash it.
+    // Each copied file and each patch once, hashed whole, as the run would hash it.
     const Cexpected_digests expected(list.digests);
     Chashed_files hashed;
-    for (const std::wstring& relative : copied) {
+    const auto hash_once = [&](const std::wstring& relative, bool is_patch) {
         if (!hashed.index.insert({digest_path_key(relative), hashed.files.size()}).second)
-            continue;
+            return;
         Chashed file;
         file.relative = relative;
+        file.is_patch = is_patch;
         if (expected.find(relative))
             file.read = sha256_of_file(source_path(relative), file.digest);
         hashed.files.push_back(file);
-    }
-    summary.copied = hashed.files.size();
+        (is_patch ? summary.patches : summary.copied) += 1;
+    };
+    for (const std::wstring& relative : copied)
+        hash_once(relative, false);
+    for (const std::wstring& relative : patches)
+        hash_once(relative, true);
 
     // The lines in file order: the good ones and the bad ones, each in file order.
     Cfolder_cache sources;
@@ -115,8 +122,10 @@ Cdigest_summary check_digest_list(const std::vector<std::wstring>& copied, Cfind
     for (const Chashed& file : hashed.files) {
         const std::vector<Csha256_digest>* listed = expected.find(file.relative);
         if (!listed) {
+            const std::wstring path = source_path(file.relative);
             add(findings, 0, Cseverity::error,
-                check_msg::digest_not_listed(source_path(file.relative)));
+                file.is_patch ? check_msg::digest_patch_not_listed(path)
+                              : check_msg::digest_not_listed(path));
             continue;
         }
         bool all_match = file.read;
@@ -137,9 +146,10 @@ std::wstring digest_summary_text(const Cdigest_summary& summary)
     case Cdigest_list_state::read:
         break;
     }
-    if (summary.verified == summary.copied && !summary.bad_lines)
-        return check_msg::digests_all_match(summary.copied);
-    std::wstring text = check_msg::digests_some_match(summary.copied, summary.verified);
+    if (summary.verified == summary.copied + summary.patches && !summary.bad_lines)
+        return check_msg::digests_all_match(summary.copied, summary.patches);
+    std::wstring text =
+        check_msg::digests_some_match(summary.copied, summary.patches, summary.verified);
     if (summary.bad_lines)
         text += check_msg::digests_bad_lines;
     return text;

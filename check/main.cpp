@@ -56,7 +56,7 @@ int check(int argc, wchar_t* argv[])
     Cfolder_check check = check_update_folder();
     Cinstallation_check installation;
     if (command.has_install_dir) {
-        installation = check_installation(check.files, install_dir);
+        installation = check_installation(check.files, check.patches, install_dir);
         check.findings.insert(check.findings.end(), installation.findings.begin(),
                               installation.findings.end());
     }

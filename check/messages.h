@@ -16,8 +16,8 @@ inline std::wstring quoted(const std::wstring& text)
 // The command line and the folders it names.
 inline const wchar_t* const usage =
     L"使い方: update-check [フォルダ] [--against インストール先フォルダ]\n"
-    L"  フォルダ (省略時は現在のフォルダ) の update.ini、gamedata.sha256 (あれば) と gamedata を、更新プログラムと同じように読んで調べます。\n"
-    L"  --against: そのインストール先で置き換わるファイル、新しく作られるファイル、必要な空き容量を示します。\n"
+    L"  フォルダ (省略時は現在のフォルダ) の update.ini、gamedata.sha256 (あれば)、before.sha256 と after.sha256 (パッチがあれば) と gamedata を、更新プログラムと同じように読んで調べます。\n"
+    L"  --against: そのインストール先で置き換わるファイル、新しく作られるファイル、パッチを当てるファイルの状態、必要な空き容量を示します。\n"
     L"  終了コード: 0 = 問題なし, 1 = 警告のみ, 2 = エラーあり";
 inline std::wstring unknown_option(const std::wstring& option)
 {
@@ -86,6 +86,81 @@ inline std::wstring destination_below_file(const std::wstring& path, const std::
 {
     return L"インストール先の " + file + L" はファイルのため、" + path +
            L" を作れません (アップデートは中止されます)。";
+}
+
+// Errors: #PATCH_FILE entries, their patches and before.sha256 / after.sha256, as
+// the updater checks them with update.ini.
+inline const wchar_t* const patch_entry_empty = L"#PATCH_FILE の値が空です。";
+inline std::wstring patch_entry_unsafe(const std::wstring& entry)
+{
+    return quoted(entry) +
+           L" は使用できないパスです (..、先頭の \\ や /、: を含むパスはインストール先の外を、"
+           L". と空白だけのパスはインストール先そのものを指します)。";
+}
+inline std::wstring patch_entry_twice(const std::wstring& entry, int first_line)
+{
+    return quoted(entry) + L" は " + std::to_wstring(first_line) +
+           L" 行目の #PATCH_FILE と同じファイルです (1 つのファイルに 2 回パッチは当てられないため、"
+           L"更新プログラムはアップデートを中止します)。";
+}
+inline std::wstring patch_entry_also_copied(const std::wstring& entry, const std::wstring& copy_entry,
+                                            int copy_line)
+{
+    return quoted(entry) + L" は " + std::to_wstring(copy_line) + L" 行目の #COPY_FILE " +
+           quoted(copy_entry) +
+           L" でもコピーされます (パッチを当てるファイルとそのパッチはコピーできないため、"
+           L"更新プログラムはアップデートを中止します)。";
+}
+inline std::wstring patch_missing(const std::wstring& patch_path)
+{
+    return L"パッチ " + patch_path + L" が見つかりません。";
+}
+inline std::wstring patch_unreadable(const std::wstring& patch_path)
+{
+    return L"パッチ " + patch_path +
+           L" を読み取れません (VCDIFF ではないか、途中で切れているか、更新プログラムの知らない形式です)。";
+}
+inline std::wstring patch_compressed(const std::wstring& patch_path)
+{
+    return L"パッチ " + patch_path +
+           L" は二次圧縮されているため、更新プログラムは使えません (xdelta3 -e -S none で作ってください)。";
+}
+inline std::wstring patch_code_table(const std::wstring& patch_path)
+{
+    return L"パッチ " + patch_path +
+           L" は独自のコードテーブルを使っているため、更新プログラムは使えません (xdelta3 -e -S none で作ってください)。";
+}
+inline std::wstring patch_list_missing(const std::wstring& list_name)
+{
+    return list_name + L" が見つかりません (#PATCH_FILE があるため、更新プログラムはアップデートを中止します)。";
+}
+inline std::wstring patch_list_unreadable(const std::wstring& list_name)
+{
+    return list_name + L" を読み込めません (更新プログラムはアップデートを中止します)。";
+}
+inline const wchar_t* const patch_list_line_malformed =
+    L"sha256sum の形式 (16 進数 64 桁、空白、空白か *、インストール先からのパス) ではないため、"
+    L"更新プログラムはアップデートを中止します。";
+inline std::wstring patched_not_listed(const std::wstring& entry, const std::wstring& list_name)
+{
+    return quoted(entry) + L" は " + list_name +
+           L" に記載されていないため、更新プログラムはアップデートを中止します。";
+}
+inline std::wstring patched_file_missing(const std::wstring& dest_path)
+{
+    return L"パッチを当てるファイル " + dest_path +
+           L" がインストール先にありません (更新プログラムはアップデートを中止します)。";
+}
+inline std::wstring patched_file_other_version(const std::wstring& dest_path)
+{
+    return dest_path +
+           L" は before.sha256 とも after.sha256 とも一致しません。このアップデートが対象とするバージョンではないため、"
+           L"更新プログラムはアップデートを中止します。";
+}
+inline std::wstring patched_file_unreadable(const std::wstring& dest_path)
+{
+    return dest_path +
+           L" を読み込めないため、どのバージョンか調べられません (更新プログラムはアップデートを中止します)。";
 }
 
 // Warnings: lines that look like key lines but are ignored.
@@ -190,6 +265,10 @@ inline std::wstring empty_folder_not_made(const std::wstring& source_path)
 {
     return L"空のフォルダ " + source_path + L"\\ は作られません。";
 }
+inline std::wstring patch_not_used(const std::wstring& source_path)
+{
+    return source_path + L" はどの #PATCH_FILE にも使われず、どの #COPY_FILE にも含まれないため、使われません。";
+}
 inline std::wstring path_too_long(const std::wstring& path, std::size_t length)
 {
     return L"コピー先の相対パスが 200 文字を超えています (" + std::to_wstring(length) + L" 文字: " +
@@ -212,6 +291,11 @@ inline std::wstring digest_not_listed(const std::wstring& source_path)
 {
     return source_path +
            L" はコピーされますが gamedata.sha256 に記載されていないため、更新プログラムはアップデートを中止します。";
+}
+inline std::wstring digest_patch_not_listed(const std::wstring& source_path)
+{
+    return L"パッチ " + source_path +
+           L" は gamedata.sha256 に記載されていないため、更新プログラムはアップデートを中止します。";
 }
 inline std::wstring digest_source_unreadable(const std::wstring& source_path)
 {
@@ -245,6 +329,27 @@ inline std::wstring replaced_and_created(std::size_t replaced, std::size_t creat
     return L"置き換え " + std::to_wstring(replaced) + L" ファイル, 新規作成 " +
            std::to_wstring(created) + L" ファイル";
 }
+inline const wchar_t* const patches_label = L"パッチを当てるファイル:";
+inline std::wstring patch_and_new_file(const std::wstring& patch_bytes, const std::wstring& new_bytes)
+{
+    return L"パッチ " + patch_bytes + L" バイト, 新しいファイル " + new_bytes + L" バイト";
+}
+inline std::wstring patches_total(const std::wstring& files, const std::wstring& patch_bytes,
+                                  const std::wstring& new_bytes)
+{
+    return L"パッチ: " + files + L" ファイル, " + patch_bytes + L" バイト (新しいファイル " + new_bytes +
+           L" バイト)";
+}
+inline const wchar_t* const to_patch_label = L"  パッチ適用: ";
+inline const wchar_t* const already_new_label = L"  適用済み: ";
+inline const wchar_t* const other_version_label = L"  対象外のバージョン: ";
+inline const wchar_t* const patched_missing_label = L"  見つかりません: ";
+inline const wchar_t* const patched_unreadable_label = L"  読み込めません: ";
+inline std::wstring patched_and_already_new(std::size_t patched, std::size_t already_new)
+{
+    return L"パッチ適用 " + std::to_wstring(patched) + L" ファイル, 適用済み " +
+           std::to_wstring(already_new) + L" ファイル";
+}
 inline const wchar_t* const room_label = L"必要な空き容量: ";
 inline const wchar_t* const free_label = L"空き容量: ";
 inline const wchar_t* const megabytes_unit = L" MB";
@@ -254,13 +359,21 @@ inline const wchar_t* const blocked_label = L"  書き込めません: ";
 inline const wchar_t* const digests_label = L"照合: ";
 inline const wchar_t* const digests_absent = L"gamedata.sha256 がないため、ファイルは照合されません。";
 inline const wchar_t* const digests_unreadable = L"gamedata.sha256 を読み込めないため、照合できません。";
-inline std::wstring digests_all_match(std::size_t files)
+// "コピーする 3 ファイル", with "とパッチ 2 ファイル" when the update patches.
+inline std::wstring files_read(std::size_t files, std::size_t patches)
 {
-    return L"コピーする " + std::to_wstring(files) + L" ファイルすべてが gamedata.sha256 と一致しました。";
+    std::wstring text = L"コピーする " + std::to_wstring(files) + L" ファイル";
+    if (patches > 0)
+        text += L"とパッチ " + std::to_wstring(patches) + L" ファイル";
+    return text;
 }
-inline std::wstring digests_some_match(std::size_t files, std::size_t matching)
+inline std::wstring digests_all_match(std::size_t files, std::size_t patches)
 {
-    return L"コピーする " + std::to_wstring(files) + L" ファイルのうち、gamedata.sha256 と一致したのは " +
+    return files_read(files, patches) + L"すべてが gamedata.sha256 と一致しました。";
+}
+inline std::wstring digests_some_match(std::size_t files, std::size_t patches, std::size_t matching)
+{
+    return files_read(files, patches) + L"のうち、gamedata.sha256 と一致したのは " +
            std::to_wstring(matching) + L" ファイルです。";
 }
 inline const wchar_t* const digests_bad_lines = L"読み取れない行があるため、照合は失敗します。";

@@ -25,6 +25,34 @@ std::wstring bytes_and_megabytes(std::uint64_t bytes, std::uint64_t megabytes)
            check_msg::megabytes_unit + L")";
 }
 
+// Each #PATCH_FILE entry with its patch's size and the new file's, then the sums;
+// nothing for an update without patches.
+void add_patches(const std::vector<Cpatch_report>& patches, std::wstring& text)
+{
+    if (patches.empty())
+        return;
+    text += check_msg::patches_label + std::wstring(L"\n");
+    std::size_t files = 0;
+    std::uint64_t patch_bytes = 0;
+    std::uint64_t new_bytes = 0;
+    for (const Cpatch_report& patch : patches) {
+        const std::wstring& value = patch.entry.value;
+        text += L"  " + (value.empty() ? check_msg::quoted(value) : value) + L": " +
+                (patch.readable ? check_msg::patch_and_new_file(grouped_number(patch.patch_size),
+                                                                grouped_number(patch.new_size))
+                                : std::wstring(check_msg::entry_not_listed)) +
+                L"\n";
+        if (!patch.readable)
+            continue;
+        files += 1;
+        patch_bytes += patch.patch_size;
+        new_bytes += patch.new_size;
+    }
+    text += check_msg::patches_total(grouped_number(files), grouped_number(patch_bytes),
+                                     grouped_number(new_bytes)) +
+            L"\n";
+}
+
 void add_summary(const Cfolder_check& check, std::wstring& text)
 {
     text += check_msg::title_label + value_or_none(check.reading.game_title) + L"\n";
@@ -50,7 +78,40 @@ void add_summary(const Cfolder_check& check, std::wstring& text)
         bytes += entry.bytes;
     }
     text += check_msg::total_label + files_and_bytes(files, bytes) + L"\n";
+    add_patches(check.patches, text);
     text += check_msg::digests_label + digest_summary_text(check.digests) + L"\n";
+}
+
+const wchar_t* patched_label(Cpatched_state state)
+{
+    switch (state) {
+    case Cpatched_state::to_patch:
+        return check_msg::to_patch_label;
+    case Cpatched_state::already_new:
+        return check_msg::already_new_label;
+    case Cpatched_state::other_version:
+        return check_msg::other_version_label;
+    case Cpatched_state::missing:
+        return check_msg::patched_missing_label;
+    case Cpatched_state::unreadable:
+        break;
+    }
+    return check_msg::patched_unreadable_label;
+}
+
+// What each patched file is in the installation; nothing without patches.
+void add_patched_targets(const std::vector<Cpatched_target>& patched, std::wstring& text)
+{
+    if (patched.empty())
+        return;
+    std::size_t to_patch = 0;
+    std::size_t already_new = 0;
+    for (const Cpatched_target& target : patched) {
+        text += patched_label(target.state) + target.path + L"\n";
+        to_patch += target.state == Cpatched_state::to_patch ? 1 : 0;
+        already_new += target.state == Cpatched_state::already_new ? 1 : 0;
+    }
+    text += check_msg::patched_and_already_new(to_patch, already_new) + L"\n";
 }
 
 void add_installation(const Cinstallation_check& installation, std::wstring& text)
@@ -67,6 +128,7 @@ void add_installation(const Cinstallation_check& installation, std::wstring& tex
         created += !file.blocked && !file.exists ? 1 : 0;
     }
     text += check_msg::replaced_and_created(replaced, created) + L"\n";
+    add_patched_targets(installation.patched, text);
     const std::uint64_t room = installation.room;
     text += check_msg::room_label + bytes_and_megabytes(room, megabytes_rounded_up(room)) + L"\n";
     if (!installation.free_known) {

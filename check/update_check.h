@@ -1,8 +1,8 @@
 #pragma once
-// The publisher's check of an update folder: update.ini, gamedata and
-// gamedata.sha256 read exactly as the updater reads them (the same text loading,
-// readers, checks and listing), with everything the updater would refuse or
-// silently do otherwise than meant.
+// The publisher's check of an update folder: update.ini, gamedata, gamedata.sha256,
+// before.sha256 and after.sha256 read exactly as the updater reads them (the same
+// text loading, readers, checks and listing), with everything the updater would
+// refuse or silently do otherwise than meant.
 
 #include <cstdint>
 #include <string>
@@ -11,6 +11,7 @@
 #include "check/digest_lint.h"
 #include "check/finding.h"
 #include "check/ini_lint.h"
+#include "util/sha256.h"
 
 // One file the update copies: its path relative to gamedata, which is also its
 // path relative to the installation folder.
@@ -28,12 +29,25 @@ struct Centry_report {
     bool is_folder = false;
 };
 
+// One #PATCH_FILE entry, its patch and the new file the patch makes.
+struct Cpatch_report {
+    Cread_value entry;      // as written, with its line
+    std::wstring relative;  // the entry as the run uses it: below gamedata and the installation
+    bool readable = false;  // passed the updater's checks, and its headers were read
+    std::uint64_t patch_size = 0;
+    std::uint64_t new_size = 0;  // the sum of its target windows
+    // The installed file's digests as before.sha256 and after.sha256 list them.
+    std::vector<Csha256_digest> before;
+    std::vector<Csha256_digest> after;
+};
+
 struct Cfolder_check {
     bool ini_found = false;
     Cini_reading reading;
     Cfindings findings;
     std::vector<Centry_report> entries;
     std::vector<Ccopied_file> files;  // every entry's files, in the order of the copy
+    std::vector<Cpatch_report> patches;
     Cdigest_summary digests;          // gamedata.sha256 against those files
 };
 
@@ -48,10 +62,25 @@ struct Cinstall_file {
     bool blocked = false;  // a folder stands there, or a file where a folder must be
 };
 
+// What the installed file a patch turns into its new version is now.
+enum class Cpatched_state {
+    to_patch,       // the version before.sha256 lists: the patch is applied
+    already_new,    // the version after.sha256 lists: left alone
+    other_version,  // neither: the updater stops
+    missing,
+    unreadable,
+};
+
+struct Cpatched_target {
+    std::wstring path;  // relative to the installation folder
+    Cpatched_state state = Cpatched_state::to_patch;
+};
+
 // What the update would do to one installation.
 struct Cinstallation_check {
     std::wstring install_dir;
     std::vector<Cinstall_file> files;  // in the order of the copy
+    std::vector<Cpatched_target> patched;  // each readable patch's target, in entry order
     std::uint64_t cluster = 0;         // bytes per cluster of its volume
     std::uint64_t room = 0;            // bytes the update needs there (room_needed)
     bool free_known = false;
@@ -59,7 +88,8 @@ struct Cinstallation_check {
     Cfindings findings;                // errors: destinations the updater would refuse
 };
 
-// Compares what the update copies with the installation folder (a full path);
-// reads only.
+// Compares what the update copies and patches with the installation folder (a full
+// path): each patched file is hashed as the updater hashes it. Reads only.
 Cinstallation_check check_installation(const std::vector<Ccopied_file>& files,
+                                       const std::vector<Cpatch_report>& patches,
                                        const std::wstring& install_dir);

@@ -93,7 +93,7 @@ TEST(Installation, replaced_created_and_room)
     write_file(install / L"sub\\old.dat", "o");
     const std::vector<Ccopied_file> files = {
         {L"DATA.arc", 5000}, {L"sub\\new.dat", 100}, {L"sub\\old.dat", 20000}, {L"data.arc", 6000}};
-    const Cinstallation_check result = check_installation(files, install.path());
+    const Cinstallation_check result = check_installation(files, {}, install.path());
     ASSERT_EQ(result.files.size(), 3u);
     EXPECT_EQ(result.files[0].path, L"DATA.arc");
     EXPECT_TRUE(result.files[0].exists);
@@ -121,7 +121,7 @@ TEST(Installation, a_folder_or_a_file_in_the_way_is_an_error)
     write_file(install / L"sub\\old.dat", "o");
     const std::vector<Ccopied_file> files = {
         {L"data.arc", 5}, {L"movie\\op.mpg", 5}, {L"movie\\ed\\x.mpg", 5}, {L"sub\\old.dat", 5}};
-    const Cinstallation_check result = check_installation(files, install.path() + L"\\");
+    const Cinstallation_check result = check_installation(files, {}, install.path() + L"\\");
     ASSERT_EQ(result.files.size(), 4u);
     EXPECT_TRUE(result.files[0].blocked);
     EXPECT_TRUE(result.files[1].blocked);

@@ -258,7 +258,7 @@ TEST(Update_check_installation, a_file_past_max_path_is_found_there)
         install += L"\\" + std::wstring(40, L'i');
     write_file(install + L"\\data.arc", std::string(5000, 'x'));
 
-    const Cinstallation_check check = check_installation({{L"data.arc", 10}}, install);
+    const Cinstallation_check check = check_installation({{L"data.arc", 10}}, {}, install);
 
     ASSERT_EQ(check.files.size(), 1u);
     EXPECT_TRUE(check.files[0].exists);
