@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <string>
@@ -196,6 +198,61 @@ TEST(Make_update_patches, a_large_file_changed_a_little_ships_as_a_patch_the_upd
         << report;
     EXPECT_NE(report.find(L"\n\u30d1\u30c3\u30c1: 1 \u30d5\u30a1\u30a4\u30eb, " + sizes), std::wstring::npos)
         << report;
+}
+
+// What makes a changed file go whole, and the error when an entry beside a patch
+// cannot be written in update.ini's code page (OUT is then left empty).
+TEST(Make_update_patches, which_changed_files_ship_as_patches)
+{
+    const struct {
+        const char* name;
+        void (*change)(Cpatch_world&);
+        bool kept;
+        bool patched;  // data\data.arc
+        const wchar_t* report_part;
+    } cases[] = {
+        {"as made", [](Cpatch_world&) {}, true, true, L""},
+        {"renamed in letter case only",
+         [](Cpatch_world& w) {
+             DeleteFileW((w.folder / L"old\\data\\data.arc").c_str());
+             write_file(w.folder / L"old\\data\\DATA.ARC", w.old_archive);
+         },
+         true, true, L""},
+        {"a file of the new release where the patch would lie",
+         [](Cpatch_world& w) { write_file(w.folder / L"new\\data\\data.arc.vcdiff", "x"); }, true,
+         false, L""},
+        {"one byte under the threshold",
+         [](Cpatch_world& w) {
+             write_file(w.folder / L"old\\data\\data.arc", generated(patch_threshold - 1, 5));
+             write_file(w.folder / L"new\\data\\data.arc", edited(generated(patch_threshold - 15, 5), 4096));
+         },
+         true, false, L""},
+        {"at the threshold",
+         [](Cpatch_world& w) {
+             write_file(w.folder / L"old\\data\\data.arc", generated(patch_threshold, 5));
+             write_file(w.folder / L"new\\data\\data.arc", edited(generated(patch_threshold - 14, 5), 4096));
+         },
+         true, true, L""},
+        {"a name outside code page 932 beside the patch",
+         [](Cpatch_world& w) { write_file(w.folder / L"new\\data\\caf\u00e9.txt", "x"); }, false,
+         true, L"\"data\\caf\u00e9.txt\" \u306b\u306f"},
+    };
+    for (const auto& c : cases) {
+        Cpatch_world world;
+        c.change(world);
+        const Cmake_update_run run = make_update(world.options);
+        const std::wstring report = format_make_update_report(run, world.options);
+        EXPECT_EQ(run.kept, c.kept) << c.name << "\n" << report;
+        EXPECT_EQ(run.patches.size(), c.patched ? 1u : 0u) << c.name;
+        EXPECT_EQ(file_exists(world.options.out_dir + L"\\gamedata\\data\\data.arc.vcdiff"),
+                  c.kept && c.patched)
+            << c.name;
+        EXPECT_EQ(file_exists(world.options.out_dir + L"\\gamedata\\data\\data.arc"), c.kept && !c.patched)
+            << c.name;
+        EXPECT_NE(report.find(c.report_part), std::wstring::npos) << c.name << "\n" << report;
+        if (!c.kept)
+            EXPECT_FALSE(folder_exists(world.options.out_dir)) << c.name;
+    }
 }
 
 // before.sha256 and after.sha256 as `sha256sum` would write them in each release,
