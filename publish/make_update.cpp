@@ -233,48 +233,74 @@ private:
         return top_level_entries(paths);
     }
 
+    // What went into gamedata, for update.ini and gamedata.sha256.
+    struct Cshipped_files {
+        std::vector<std::wstring> whole;
+        std::vector<std::wstring> patched;
+        std::vector<Cfile_digest> digests;  // of what gamedata holds, patches by their names
+    };
+
     // The update folder: gamedata, update.ini, the digest lists, the updater.
     bool write(Coutput_folder& out)
     {
         const std::wstring gamedata = below(out_dir_, source_folder_name);
         if (!out.make_folder(out_dir_) || !out.make_folder(gamedata))
             return write_failed(L"");
-        std::vector<Cfile_digest> digests;
-        std::vector<std::wstring> whole_files;
-        std::vector<std::wstring> patched_files;
+        Cshipped_files shipped;
         for (const Ccopied_release_file& file : run_.diff.copied) {
-            if (!out.make_folder(path_folder(below(gamedata, file.path))))
-                return write_failed(below(source_folder_name, file.path));
-            const Cshipped shipped = ship_patch(file, gamedata, out);
-            if (shipped == Cshipped::failed)
-                return false;
-            const bool patched = shipped == Cshipped::patch;
-            if (!patched && !out.copy_file(below(new_dir_, file.path), below(gamedata, file.path)))
-                return write_failed(below(source_folder_name, file.path));
-            (patched ? patched_files : whole_files).push_back(file.path);
-            const std::wstring shipped_path = patched ? file.path + patch_suffix : file.path;
-            if (!add_digest(gamedata, shipped_path, digests))
+            if (!ship_file(file, gamedata, out, shipped))
                 return false;
         }
-        std::string ini_bytes;
-        if (!ini_text_bytes(copy_entries(whole_files, patched_files), patched_files, ini_bytes))
+        return write_update_ini(out, shipped) && write_lists(out, shipped.digests) &&
+               copy_updater(out);
+    }
+
+    // The file into gamedata, as a patch or whole, and its digest.
+    bool ship_file(const Ccopied_release_file& file, const std::wstring& gamedata,
+                   Coutput_folder& out, Cshipped_files& shipped)
+    {
+        if (!out.make_folder(path_folder(below(gamedata, file.path))))
+            return write_failed(below(source_folder_name, file.path));
+        const Cshipped how = ship_patch(file, gamedata, out);
+        if (how == Cshipped::failed)
             return false;
-        if (!out.write_file(below(out_dir_, update_ini_name), ini_bytes))
-            return write_failed(update_ini_name);
+        const bool patched = how == Cshipped::patch;
+        if (!patched && !out.copy_file(below(new_dir_, file.path), below(gamedata, file.path)))
+            return write_failed(below(source_folder_name, file.path));
+        (patched ? shipped.patched : shipped.whole).push_back(file.path);
+        return add_digest(gamedata, patched ? file.path + patch_suffix : file.path,
+                          shipped.digests);
+    }
+
+    bool write_update_ini(Coutput_folder& out, const Cshipped_files& shipped)
+    {
+        std::string bytes;
+        if (!ini_text_bytes(copy_entries(shipped.whole, shipped.patched), shipped.patched, bytes))
+            return false;
+        return out.write_file(below(out_dir_, update_ini_name), bytes) ||
+               write_failed(update_ini_name);
+    }
+
+    bool write_lists(Coutput_folder& out, const std::vector<Cfile_digest>& gamedata_digests)
+    {
         const struct {
             const wchar_t* name;
             const std::vector<Cfile_digest>& digests;
-        } lists[] = {{sha256_list_name, digests},
+        } lists[] = {{sha256_list_name, gamedata_digests},
                      {before_list_name, old_digests_},
                      {after_list_name, new_digests_}};
         for (const auto& list : lists) {
             if (!out.write_file(below(out_dir_, list.name), sha256_list_bytes(list.digests)))
                 return write_failed(list.name);
         }
-        const std::wstring updater_name = path_file_name(full_folder_path(options_.updater));
-        if (!out.copy_file(full_folder_path(options_.updater), below(out_dir_, updater_name)))
-            return write_failed(updater_name);
         return true;
+    }
+
+    bool copy_updater(Coutput_folder& out)
+    {
+        const std::wstring updater_name = path_file_name(full_folder_path(options_.updater));
+        return out.copy_file(full_folder_path(options_.updater), below(out_dir_, updater_name)) ||
+               write_failed(updater_name);
     }
 
     enum class Cshipped { patch, whole, failed };
