@@ -251,8 +251,9 @@ TEST(Make_update_patches, which_changed_files_ship_as_patches)
         EXPECT_EQ(file_exists(world.options.out_dir + L"\\gamedata\\data\\data.arc"), c.kept && !c.patched)
             << c.name;
         EXPECT_NE(report.find(c.report_part), std::wstring::npos) << c.name << "\n" << report;
-        if (!c.kept)
+        if (!c.kept) {
             EXPECT_FALSE(folder_exists(world.options.out_dir)) << c.name;
+        }
     }
 }
 
