@@ -284,6 +284,20 @@ TEST(Make_update_patches, the_lists_name_every_file_of_each_release_and_the_patc
                   sha256sum_line(generated(70000, 4), "data/voice.arc"));
 }
 
+TEST(Make_update_patches, the_same_releases_give_the_same_patch_and_lists)
+{
+    Cpatch_world world;
+    ASSERT_TRUE(make_update(world.options).kept);
+    Cmake_update_options again = world.options;
+    again.out_dir = world.folder / L"again";
+    ASSERT_TRUE(make_update(again).kept);
+    for (const wchar_t* name : {L"\\update.ini", L"\\gamedata.sha256", L"\\before.sha256",
+                                L"\\after.sha256", L"\\gamedata\\data\\data.arc.vcdiff"}) {
+        EXPECT_FALSE(read_file(world.options.out_dir + name).empty()) << name;
+        EXPECT_EQ(read_file(world.options.out_dir + name), read_file(again.out_dir + name)) << name;
+    }
+}
+
 TEST(Make_update_patches, whole_ships_every_file_whole)
 {
     Cpatch_world world;
