@@ -65,6 +65,12 @@ bool parse_make_update_command(int argc, const wchar_t* const argv[],
             command.help = true;
             return true;
         }
+        if (argument == L"--whole") {
+            if (options.whole_files)
+                return fail(problem, make_msg::option_repeated(argument));
+            options.whole_files = true;
+            continue;
+        }
         bool is_value_option = false;
         for (std::size_t o = 0; o < std::size(value_options); ++o) {
             const Cvalue_option& option = value_options[o];

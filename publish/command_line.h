@@ -1,6 +1,6 @@
 #pragma once
 // make-update's command line:
-//   make-update OLD NEW OUT --reg-path "Maker\Game" --title "ゲーム名" [--updater PATH]
+//   make-update OLD NEW OUT --reg-path "Maker\Game" --title "ゲーム名" [--updater PATH] [--whole]
 // The options may stand anywhere among the folders.
 
 #include <string>

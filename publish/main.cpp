@@ -1,5 +1,5 @@
 // make-update: a publisher's update folder from two releases.
-//   make-update OLD NEW OUT --reg-path "Maker\Game" --title "ゲーム名" [--updater PATH]
+//   make-update OLD NEW OUT --reg-path "Maker\Game" --title "ゲーム名" [--updater PATH] [--whole]
 // Exit code 0 with no finding, 1 with warnings only, 2 with any error (a command
 // line it cannot use counts as an error).
 

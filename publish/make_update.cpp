@@ -3,13 +3,17 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <set>
 
 #include "check/command_line.h"
 #include "check/report.h"
 #include "config/copy_sources.h"
+#include "config/patch_sources.h"
 #include "copy/plan/folder_listing.h"
 #include "publish/messages.h"
 #include "publish/output_folder.h"
+#include "publish/patch_file.h"
+#include "publish/release_lists.h"
 #include "publish/update_files.h"
 #include "util/code_page.h"
 #include "util/path.h"
@@ -90,6 +94,9 @@ public:
             compare();
         if (any_error())
             return;
+        list_releases();
+        if (any_error())
+            return;
         Coutput_folder out;
         if (!write(out))
             return;  // `out` removes what was written
@@ -144,10 +151,29 @@ private:
                 add(shown_new(entry.name, entry.is_folder), Cseverity::error,
                     make_msg::top_level_not_in_code_page(entry.name));
         }
-        for (const Ccopied_release_file& file : run_.diff.copied)
+        for (const Ccopied_release_file& file : run_.diff.copied) {
             run_.gamedata_bytes += file.size;
+            shipped_keys_.insert(digest_path_key(file.path));
+        }
         if (run_.diff.copied.empty())
             add(options_.new_dir, Cseverity::error, make_msg::nothing_to_update);
+    }
+
+    // Every file of both releases with its digest, for before.sha256 and after.sha256.
+    void list_releases()
+    {
+        std::wstring unreadable;
+        if (!release_digests(old_dir_, old_digests_, unreadable))
+            add_unreadable(below(options_.old_dir, unreadable));
+        else if (!release_digests(new_dir_, new_digests_, unreadable))
+            add_unreadable(below(options_.new_dir, unreadable));
+    }
+
+    void add_unreadable(const std::wstring& shown)
+    {
+        const bool is_folder = !shown.empty() && shown.back() == L'\\';
+        add(shown, Cseverity::error,
+            is_folder ? make_msg::folder_unreadable : make_msg::file_unreadable);
     }
 
     void add_note(const Cdiff_note& note)
@@ -207,27 +233,146 @@ private:
         return top_level_entries(paths);
     }
 
-    // The update folder: gamedata, update.ini, gamedata.sha256, the updater.
+    // What went into gamedata, for update.ini and gamedata.sha256.
+    struct Cshipped_files {
+        std::vector<std::wstring> whole;
+        std::vector<std::wstring> patched;
+        std::vector<Cfile_digest> digests;  // of what gamedata holds, patches by their names
+    };
+
+    // The update folder: gamedata, update.ini, the digest lists, the updater.
     bool write(Coutput_folder& out)
     {
         const std::wstring gamedata = below(out_dir_, source_folder_name);
         if (!out.make_folder(out_dir_) || !out.make_folder(gamedata))
             return write_failed(L"");
-        std::vector<Cfile_digest> digests;
+        Cshipped_files shipped;
         for (const Ccopied_release_file& file : run_.diff.copied) {
-            const std::wstring target = below(gamedata, file.path);
-            const std::wstring shown_target = shown_out(below(source_folder_name, file.path));
-            if (!out.make_folder(path_folder(target)) ||
-                !out.copy_file(below(new_dir_, file.path), target))
-                return write_failed(shown_target);
-            Cfile_digest digest;
-            digest.path = file.path;
-            // The digest of the copy itself: what ships is what is listed.
-            if (!sha256_of_file(target, digest.digest)) {
-                add(shown_target, Cseverity::error, make_msg::file_unreadable);
+            if (!ship_file(file, gamedata, out, shipped))
+                return false;
+        }
+        return write_update_ini(out, shipped) && write_lists(out, shipped.digests) &&
+               copy_updater(out);
+    }
+
+    // The file into gamedata, as a patch or whole, and its digest.
+    bool ship_file(const Ccopied_release_file& file, const std::wstring& gamedata,
+                   Coutput_folder& out, Cshipped_files& shipped)
+    {
+        if (!out.make_folder(path_folder(below(gamedata, file.path))))
+            return write_failed(below(source_folder_name, file.path));
+        const Cshipped how = ship_patch(file, gamedata, out);
+        if (how == Cshipped::failed)
+            return false;
+        const bool patched = how == Cshipped::patch;
+        if (!patched && !out.copy_file(below(new_dir_, file.path), below(gamedata, file.path)))
+            return write_failed(below(source_folder_name, file.path));
+        (patched ? shipped.patched : shipped.whole).push_back(file.path);
+        return add_digest(gamedata, patched ? file.path + patch_suffix : file.path,
+                          shipped.digests);
+    }
+
+    bool write_update_ini(Coutput_folder& out, const Cshipped_files& shipped)
+    {
+        std::string bytes;
+        if (!ini_text_bytes(copy_entries(shipped.whole, shipped.patched), shipped.patched, bytes))
+            return false;
+        return out.write_file(below(out_dir_, update_ini_name), bytes) ||
+               write_failed(update_ini_name);
+    }
+
+    bool write_lists(Coutput_folder& out, const std::vector<Cfile_digest>& gamedata_digests)
+    {
+        const struct {
+            const wchar_t* name;
+            const std::vector<Cfile_digest>& digests;
+        } lists[] = {{sha256_list_name, gamedata_digests},
+                     {before_list_name, old_digests_},
+                     {after_list_name, new_digests_}};
+        for (const auto& list : lists) {
+            if (!out.write_file(below(out_dir_, list.name), sha256_list_bytes(list.digests)))
+                return write_failed(list.name);
+        }
+        return true;
+    }
+
+    bool copy_updater(Coutput_folder& out)
+    {
+        const std::wstring updater_name = path_file_name(full_folder_path(options_.updater));
+        return out.copy_file(full_folder_path(options_.updater), below(out_dir_, updater_name)) ||
+               write_failed(updater_name);
+    }
+
+    enum class Cshipped { patch, whole, failed };
+
+    // The changed file as a patch, when it is worth one and the patch pays.
+    Cshipped ship_patch(const Ccopied_release_file& file, const std::wstring& gamedata,
+                        Coutput_folder& out)
+    {
+        if (!patchable(file))
+            return Cshipped::whole;
+        const std::wstring patch_relative = file.path + patch_suffix;
+        std::uint64_t patch_size = 0;
+        switch (write_patch(below(old_dir_, file.old_path), below(new_dir_, file.path), file.size,
+                            below(gamedata, patch_relative), out, patch_size)) {
+        case Cpatch_result::written:
+            run_.patches.push_back({file.path, file.size, patch_size});
+            run_.gamedata_bytes -= file.size - patch_size;
+            return Cshipped::patch;
+        case Cpatch_result::does_not_pay:
+            return Cshipped::whole;
+        case Cpatch_result::old_unreadable:
+            add(shown_old(file.old_path, false), Cseverity::error, make_msg::file_unreadable);
+            return Cshipped::failed;
+        case Cpatch_result::new_unreadable:
+            add(shown_new(file.path, false), Cseverity::error, make_msg::file_unreadable);
+            return Cshipped::failed;
+        case Cpatch_result::patch_unwritable:
+            break;
+        }
+        write_failed(below(source_folder_name, patch_relative));
+        return Cshipped::failed;
+    }
+
+    // A patch needs the old file under the same name as the updater matches it in
+    // the digest lists, its path in update.ini's code page, and no file of the new
+    // release where the patch would lie.
+    bool patchable(const Ccopied_release_file& file) const
+    {
+        std::string bytes;
+        return !options_.whole_files && !file.is_new && worth_a_patch(file.size) &&
+               digest_path_key(file.old_path) == digest_path_key(file.path) &&
+               wide_to_code_page(update_ini_code_page, file.path, bytes) &&
+               shipped_keys_.count(digest_path_key(file.path + patch_suffix)) == 0;
+    }
+
+    bool add_digest(const std::wstring& gamedata, const std::wstring& relative,
+                    std::vector<Cfile_digest>& digests)
+    {
+        Cfile_digest digest;
+        digest.path = relative;
+        // The digest of what was written itself: what ships is what is listed.
+        if (!sha256_of_file(below(gamedata, relative), digest.digest)) {
+            add(shown_out(below(source_folder_name, relative)), Cseverity::error,
+                make_msg::file_unreadable);
+            return false;
+        }
+        digests.push_back(digest);
+        return true;
+    }
+
+    // update.ini's bytes; false, with an error, when an entry below a folder that
+    // holds a patch has no place in its code page (a top-level name was checked
+    // before anything was written).
+    bool ini_text_bytes(const std::vector<Cupdate_entry>& entries,
+                        const std::vector<std::wstring>& patches, std::string& bytes)
+    {
+        for (const Cupdate_entry& entry : entries) {
+            if (!wide_to_code_page(update_ini_code_page, entry.name, bytes)) {
+                add(shown_new(entry.name, entry.is_folder), Cseverity::error,
+                    make_msg::entry_not_in_code_page(entry.name));
                 return false;
             }
-            digests.push_back(digest);
         }
         Cupdate_ini ini;
         const Crelease_diff& diff = run_.diff;
@@ -235,17 +380,9 @@ private:
                                             diff.unchanged, diff.removed);
         ini.reg_path = options_.reg_path;
         ini.game_title = options_.game_title;
-        ini.entries = entries();
-        std::string ini_bytes;
-        if (!update_ini_bytes(update_ini_text(ini), ini_bytes) ||
-            !out.write_file(below(out_dir_, update_ini_name), ini_bytes))
-            return write_failed(update_ini_name);
-        if (!out.write_file(below(out_dir_, sha256_list_name), sha256_list_bytes(digests)))
-            return write_failed(sha256_list_name);
-        const std::wstring updater_name = path_file_name(full_folder_path(options_.updater));
-        if (!out.copy_file(full_folder_path(options_.updater), below(out_dir_, updater_name)))
-            return write_failed(updater_name);
-        return true;
+        ini.entries = entries;
+        ini.patches = patches;
+        return update_ini_bytes(update_ini_text(ini), bytes) || write_failed(update_ini_name);
     }
 
     bool write_failed(const std::wstring& relative)
@@ -272,6 +409,9 @@ private:
     const std::wstring old_dir_;
     const std::wstring new_dir_;
     const std::wstring out_dir_;
+    std::vector<Cfile_digest> old_digests_;
+    std::vector<Cfile_digest> new_digests_;
+    std::set<std::wstring> shipped_keys_;  // the new release's copied files, as the updater matches them
 };
 
 std::wstring severity_text(Cseverity severity)
@@ -282,6 +422,32 @@ std::wstring severity_text(Cseverity severity)
 std::wstring files(std::size_t count)
 {
     return grouped_number(count) + make_msg::files_unit;
+}
+
+// Each patch beside the file it stands for, so that a patch that saves little is seen.
+void add_patched_files(const Cmake_update_run& run, const Cmake_update_options& options,
+                       std::wstring& text)
+{
+    for (const Cpatched_file& patch : run.patches) {
+        text += below(options.new_dir, patch.path) +
+                make_msg::patched_file(grouped_number(patch.patch_size),
+                                       grouped_number(patch.new_size)) +
+                L"\n";
+    }
+}
+
+// What the patches ship against what the whole files would.
+void add_patches_total(const std::vector<Cpatched_file>& patches, std::wstring& text)
+{
+    std::uint64_t patch_bytes = 0;
+    std::uint64_t new_bytes = 0;
+    for (const Cpatched_file& patch : patches) {
+        patch_bytes += patch.patch_size;
+        new_bytes += patch.new_size;
+    }
+    text += make_msg::patch_label + grouped_number(patches.size()) + make_msg::files_unit +
+            make_msg::patches_total(grouped_number(patch_bytes), grouped_number(new_bytes)) +
+            L"\n";
 }
 
 void add_summary(const Cmake_update_run& run, const Cmake_update_options& options,
@@ -295,6 +461,8 @@ void add_summary(const Cmake_update_run& run, const Cmake_update_options& option
     text += make_msg::gamedata_label + grouped_number(diff.copied.size()) +
             check_msg::files_unit + grouped_number(run.gamedata_bytes) + check_msg::bytes_unit +
             L"\n";
+    if (!run.patches.empty())
+        add_patches_total(run.patches, text);
     if (run.checked) {
         const std::size_t errors = static_cast<std::size_t>(
             std::count_if(run.check.findings.begin(), run.check.findings.end(),
@@ -329,6 +497,10 @@ std::wstring format_make_update_report(const Cmake_update_run& run,
     }
     if (errors + warnings > 0)
         text += L"\n";
+    if (!run.patches.empty()) {
+        add_patched_files(run, options, text);
+        text += L"\n";
+    }
     if (run.compared) {
         add_summary(run, options, text);
         text += L"\n";

@@ -1,9 +1,12 @@
 #pragma once
 // make-update: an update folder from two releases. The files of the new release
-// that the old one lacks or holds otherwise are copied into OUT\gamedata, update.ini
-// gets one entry per top-level item there, gamedata.sha256 the digest of every
-// file, and the updater is put beside them. update-check's own check of the folder
-// then runs on it. On an error nothing is left in OUT.
+// that the old one lacks or holds otherwise go into OUT\gamedata: a large changed
+// file as a patch (path.vcdiff, a #PATCH_FILE entry) when that is much smaller,
+// any other whole (#COPY_FILE entries that never cover a patch). gamedata.sha256
+// gets the digest of every file there, before.sha256 and after.sha256 those of
+// every file of the two releases, and the updater is put beside them.
+// update-check's own check of the folder then runs on it. On an error nothing is
+// left in OUT.
 
 #include <cstdint>
 #include <string>
@@ -21,6 +24,7 @@ struct Cmake_update_options {
     std::wstring game_title;
     std::wstring updater;  // the updater exe to put into OUT
     std::wstring version;  // make-update's own, for the first line of update.ini
+    bool whole_files = false;  // no patches: every file goes whole
 };
 
 // A finding about a file or folder, written "PATH: warning: TEXT".
@@ -30,11 +34,19 @@ struct Cpath_finding {
     std::wstring text;
 };
 
+// A changed file shipped as a patch.
+struct Cpatched_file {
+    std::wstring path;  // relative to the release, NEW's names
+    std::uint64_t new_size = 0;
+    std::uint64_t patch_size = 0;
+};
+
 struct Cmake_update_run {
     std::vector<Cpath_finding> findings;
     bool compared = false;  // both releases were there to compare
     Crelease_diff diff;
-    std::uint64_t gamedata_bytes = 0;
+    std::uint64_t gamedata_bytes = 0;  // what OUT\gamedata holds, patches counted as shipped
+    std::vector<Cpatched_file> patches;  // in the order of diff.copied
     bool checked = false;  // update-check ran on OUT
     Cfolder_check check;
     bool kept = false;  // OUT holds the update folder

@@ -16,12 +16,15 @@ using check_msg::quoted;
 // The command line.
 inline const wchar_t* const usage =
     L"使い方: make-update 旧版フォルダ 新版フォルダ 出力フォルダ --reg-path \"メーカー名\\ゲーム名\" "
-    L"--title \"ゲーム名\" [--updater updater.exe のパス]\n"
-    L"  旧版と新版をファイルごとに比べ、新しいファイルと変わったファイルを出力フォルダの gamedata にコピーし、"
-    L"update.ini、gamedata.sha256、updater.exe を置きます。\n"
+    L"--title \"ゲーム名\" [--updater updater.exe のパス] [--whole]\n"
+    L"  旧版と新版をファイルごとに比べ、新しいファイルと変わったファイルを出力フォルダの gamedata に入れ、"
+    L"update.ini、gamedata.sha256、before.sha256、after.sha256、updater.exe を置きます。"
+    L"変わったファイルのうち 64 KiB 以上のものは、パッチ (.vcdiff) が新しいファイルの 80 % より小さければ"
+    L"パッチで入れます。\n"
     L"  --reg-path: HKEY_LOCAL_MACHINE\\Software の下のキー (レベルの間に \\ を 1 つ)。\n"
     L"  --title: ゲーム名 (メッセージボックスのタイトル)。\n"
     L"  --updater: 置く updater.exe (省略時は make-update.exe と同じフォルダのもの)。\n"
+    L"  --whole: パッチを作らず、すべてのファイルをそのまま入れます。\n"
     L"  終了コード: 0 = 問題なし, 1 = 警告のみ, 2 = エラーあり";
 inline std::wstring value_missing(const std::wstring& option)
 {
@@ -69,6 +72,12 @@ inline std::wstring top_level_not_in_code_page(const std::wstring& name)
            L" にはコードページ 932 で表せない文字があるため、update.ini に書けません "
            L"(gamedata の直下の名前は #COPY_FILE に書かれます)。";
 }
+inline std::wstring entry_not_in_code_page(const std::wstring& name)
+{
+    return L"名前 " + quoted(name) +
+           L" にはコードページ 932 で表せない文字があるため、update.ini に書けません "
+           L"(パッチのあるフォルダの中は、ファイルやフォルダごとに #COPY_FILE に書かれます)。";
+}
 inline const wchar_t* const removed_file =
     L"新版にないファイルです。更新プログラムはファイルを削除しないため、プレイヤーのインストール先に残ります。";
 inline std::wstring removed_folder(std::size_t files)
@@ -115,6 +124,17 @@ inline const wchar_t* const gamedata_label = L"gamedata: ";
 inline std::wstring check_label(const std::wstring& out_dir)
 {
     return L"update-check " + out_dir + L": ";
+}
+inline const wchar_t* const patch_label = L"パッチ: ";
+// One patched file, after its path as typed.
+inline std::wstring patched_file(const std::wstring& patch_size, const std::wstring& new_size)
+{
+    return L": パッチ " + patch_size + L" バイト (新しいファイル " + new_size + L" バイト)";
+}
+// The patches' total, after the count of files.
+inline std::wstring patches_total(const std::wstring& patch_bytes, const std::wstring& new_bytes)
+{
+    return L", " + patch_bytes + L" バイト (新しいファイル " + new_bytes + L" バイト)";
 }
 inline const wchar_t* const out_removed = L"エラーがあるため、出力フォルダには何も書き込んでいません。";
 

@@ -39,16 +39,34 @@ bool Coutput_folder::copy_file(const std::wstring& from, const std::wstring& to)
 
 bool Coutput_folder::write_file(const std::wstring& path, const std::string& bytes)
 {
-    Chandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    Chandle file = create_file(path);
     if (!file.is_open())
         return false;
-    written_.push_back({path, false});
     DWORD written = 0;
     const bool all = WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
                                nullptr) &&
                      written == bytes.size();
     return file.close() && all;
+}
+
+Chandle Coutput_folder::create_file(const std::wstring& path)
+{
+    Chandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.is_open())
+        written_.push_back({path, false});
+    return file;
+}
+
+void Coutput_folder::remove_file(const std::wstring& path)
+{
+    for (auto it = written_.begin(); it != written_.end(); ++it) {
+        if (!it->is_folder && it->path == path) {
+            written_.erase(it);
+            DeleteFileW(path.c_str());
+            return;
+        }
+    }
 }
 
 void Coutput_folder::remove_written()

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "util/handle.h"
+
 class Coutput_folder {
 public:
     Coutput_folder() = default;
@@ -18,6 +20,11 @@ public:
     // Copies a file to a path that does not exist yet.
     bool copy_file(const std::wstring& from, const std::wstring& to);
     bool write_file(const std::wstring& path, const std::string& bytes);
+    // Creates a file to be written by the caller; a handle that holds nothing when
+    // the path exists or cannot be made.
+    Chandle create_file(const std::wstring& path);
+    // Removes a file written here that is not wanted after all.
+    void remove_file(const std::wstring& path);
 
     // What was written stays.
     void keep() { written_.clear(); }

@@ -117,7 +117,7 @@ private:
             break;
         case Cfile_comparison::different:
             ++diff_.changed;
-            diff_.copied.push_back({new_path, new_item.size, false});
+            diff_.copied.push_back({new_path, new_item.size, false, old_path});
             break;
         case Cfile_comparison::old_unreadable:
             note(Ckind::old_unreadable, L"", old_path, false);
@@ -135,7 +135,7 @@ private:
     {
         if (!item.is_folder()) {
             ++diff_.added;
-            diff_.copied.push_back({path, item.size, true});
+            diff_.copied.push_back({path, item.size, true, L""});
             return;
         }
         if (item.is_link()) {

@@ -15,6 +15,7 @@ struct Ccopied_release_file {
     std::wstring path;  // relative to the release, '\' between levels, NEW's names
     std::uint64_t size = 0;
     bool is_new = false;  // the old release has no file there
+    std::wstring old_path;  // a changed file: the old release's, OLD's names
 };
 
 // Something the update does otherwise than the new release shows, or cannot do.

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "config/ini_line.h"
+#include "config/patch_sources.h"
 #include "util/code_page.h"
 
 namespace {
@@ -31,16 +32,38 @@ std::wstring key_line(Cini_key key, const std::wstring& value)
     return line + L"\r\n";
 }
 
+bool covers_a_patch(const std::wstring& entry, const std::vector<std::wstring>& patched_files)
+{
+    return std::any_of(patched_files.begin(), patched_files.end(), [&](const std::wstring& patched) {
+        return copy_entry_covers_patch(entry, patched);
+    });
+}
+
+// The highest folder above `file` that the updater may copy whole, else the file.
+Cupdate_entry entry_copying(const std::wstring& file, const std::vector<std::wstring>& patched_files)
+{
+    for (std::size_t separator = file.find(L'\\'); separator != std::wstring::npos;
+         separator = file.find(L'\\', separator + 1)) {
+        const std::wstring folder = file.substr(0, separator);
+        if (!covers_a_patch(folder, patched_files))
+            return {folder, true};
+    }
+    return {file, false};
+}
+
 }  // namespace
 
 std::vector<Cupdate_entry> top_level_entries(const std::vector<std::wstring>& files)
 {
+    return copy_entries(files, {});
+}
+
+std::vector<Cupdate_entry> copy_entries(const std::vector<std::wstring>& whole_files,
+                                        const std::vector<std::wstring>& patched_files)
+{
     std::vector<Cupdate_entry> entries;
-    for (const std::wstring& file : files) {
-        const std::size_t separator = file.find(L'\\');
-        Cupdate_entry entry;
-        entry.name = file.substr(0, separator);
-        entry.is_folder = separator != std::wstring::npos;
+    for (const std::wstring& file : whole_files) {
+        const Cupdate_entry entry = entry_copying(file, patched_files);
         const bool listed = std::any_of(entries.begin(), entries.end(), [&](const Cupdate_entry& e) {
             return e.name == entry.name;
         });
@@ -68,6 +91,8 @@ std::wstring update_ini_text(const Cupdate_ini& ini)
     text += key_line(Cini_key::game_title, ini.game_title);
     for (const Cupdate_entry& entry : ini.entries)
         text += key_line(Cini_key::copy_file, entry.name);
+    for (const std::wstring& patch : ini.patches)
+        text += key_line(Cini_key::patch_file, patch);
     return text;
 }
 

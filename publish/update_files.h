@@ -1,7 +1,9 @@
 #pragma once
 // The text files of an update folder as make-update writes them: update.ini, with
-// one entry per top-level item of gamedata, and gamedata.sha256, with the digest of
-// every file of gamedata. The same inputs always give the same bytes.
+// a #COPY_FILE entry per top-level item of gamedata (or below, beside patches) and a
+// #PATCH_FILE entry per patched file, and the digest lists (gamedata.sha256 with
+// every file of gamedata, before.sha256 and after.sha256 with every file of the two
+// releases). The same inputs always give the same bytes.
 
 #include <cstddef>
 #include <string>
@@ -22,6 +24,14 @@ struct Cupdate_entry {
 // between levels), each once, in the order of the files.
 std::vector<Cupdate_entry> top_level_entries(const std::vector<std::wstring>& files);
 
+// The entries that copy the files shipped whole and nothing of the patched files
+// (paths as above): each file's highest folder that holds no patched file, or the
+// file itself when every folder above it does. Each once, in the order of the files.
+// A #COPY_FILE entry that covered a patched file or its patch would make the
+// updater refuse the update.
+std::vector<Cupdate_entry> copy_entries(const std::vector<std::wstring>& whole_files,
+                                        const std::vector<std::wstring>& patched_files);
+
 // A value as update.ini's reader takes it back: '\' and '"' each behind a '\'.
 std::wstring escaped_ini_value(const std::wstring& value);
 
@@ -30,6 +40,7 @@ struct Cupdate_ini {
     std::wstring reg_path;
     std::wstring game_title;
     std::vector<Cupdate_entry> entries;
+    std::vector<std::wstring> patches;  // #PATCH_FILE entries, after the #COPY_FILE ones
 };
 
 // The file's text, lines ending in CR LF.
@@ -40,10 +51,11 @@ bool update_ini_bytes(const std::wstring& text, std::string& bytes);
 
 // One line of gamedata.sha256.
 struct Cfile_digest {
-    std::wstring path;  // relative to gamedata, '\' between levels
+    std::wstring path;  // relative to gamedata (or the release), '\' between levels
     Csha256_digest digest;
 };
 
 // The lines in the form of GNU sha256sum ("DIGEST  path/with/slashes"), as UTF-8
-// with LF line ends, so that `sha256sum -c` checks the files from inside gamedata.
+// with LF line ends, so that `sha256sum -c` checks the files from inside gamedata
+// (or the installation, for before.sha256 and after.sha256).
 std::string sha256_list_bytes(const std::vector<Cfile_digest>& digests);

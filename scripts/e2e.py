@@ -39,8 +39,9 @@ A scenario with "make_update" has its updater's folder made by make-update.exe
 (beside the updater exe) from two releases, "old" and "new" (trees as above), with
 the options "args"; make-update's exit code and output must be "exit_code" and
 "output" (lines), update-check.exe on the folder must find nothing, and
-`sha256sum -c` must pass on its gamedata.sha256. The installation is then the old
-release with "install" added.
+`sha256sum -c` must pass on its gamedata.sha256 (in gamedata) and, where written, on
+before.sha256 and after.sha256 (in the old and the new release). The installation is
+then the old release with "install" added.
 
 The same scenarios run against the 64-bit test build in a 64-bit prefix, and against
 the shipped 32-bit exe in a 32-bit prefix (scripts/e2e-shipped): --exe, --helpers-dir
@@ -422,10 +423,18 @@ def make_update_folder(made, target, world, updater_dir, out_dir):
                                "update-check")
     if code != 0:
         problems.append("update-check exit code %s:\n%s" % (code, output))
+    # Each list checks the folder its paths are relative to: gamedata, and the two
+    # releases as an installation of each holds them.
+    lists = [("gamedata.sha256", os.path.join(upd, "gamedata")),
+             ("before.sha256", os.path.join(world, "old")),
+             ("after.sha256", os.path.join(world, "new"))]
     with open(os.path.join(out_dir, "sha256sum.out"), "wb") as out:
-        if subprocess.call(["sha256sum", "-c", "../gamedata.sha256"], stdout=out, stderr=out,
-                           cwd=os.path.join(upd, "gamedata")) != 0:
-            problems.append("sha256sum -c failed (see sha256sum.out)")
+        for name, folder in lists:
+            if name != "gamedata.sha256" and not os.path.exists(os.path.join(upd, name)):
+                continue
+            if subprocess.call(["sha256sum", "-c", os.path.join(upd, name)], stdout=out,
+                               stderr=out, cwd=folder) != 0:
+                problems.append("sha256sum -c %s failed (see sha256sum.out)" % name)
     return problems
 
 
