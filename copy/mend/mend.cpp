@@ -34,6 +34,15 @@ bool same_file(const std::wstring& a, const std::wstring& b)
            info[0].nFileIndexLow == info[1].nFileIndexLow;
 }
 
+// The old file put back has its read-only attribute again, whatever took it off
+// meanwhile.
+bool keep_attribute(const std::wstring& path, DWORD attribute)
+{
+    const DWORD attributes = file_attributes(path);
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           ((attributes & attribute) || set_file_attributes(path, attributes | attribute));
+}
+
 // The target as it was before the run: the old file back (where it was moved
 // away or replaced), a file the run added removed.
 bool put_back(const std::wstring& dest_dir, const Crecorded_file& file)
@@ -48,7 +57,9 @@ bool put_back(const std::wstring& dest_dir, const Crecorded_file& file)
     const DWORD attributes = file_attributes(target);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
         set_file_attributes(target, attributes & ~FILE_ATTRIBUTE_READONLY);
-    return move_waiting(old, target, true) == Cmove_outcome::moved;
+    if (move_waiting(old, target, true) != Cmove_outcome::moved)
+        return false;
+    return !file.read_only || keep_attribute(target, FILE_ATTRIBUTE_READONLY);
 }
 
 // A version of the record that was being written when the run was cut off: the

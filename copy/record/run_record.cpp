@@ -17,6 +17,7 @@ namespace {
 
 const wchar_t* const header = L"update run record 1";
 const wchar_t* const done_line = L"done";
+const wchar_t* const read_only_mark = L"read-only";
 constexpr wchar_t byte_order_mark = 0xFEFF;
 
 // Writes the text into a new file and flushes it.
@@ -124,10 +125,11 @@ bool parse_line(const std::wstring& line, Crun_record& record)
         return true;
     }
     Crecorded_file file;
-    if (fields.size() != 3 || (fields[0] != L"replace" && fields[0] != L"add") ||
+    file.replaces = fields[0] == L"replace";
+    file.read_only = file.replaces && fields.size() == 4 && fields[3] == read_only_mark;
+    if ((fields.size() != 3 && !file.read_only) || (!file.replaces && fields[0] != L"add") ||
         !parse_index(fields[1], file.index) || !is_relative_below(fields[2]))
         return false;
-    file.replaces = fields[0] == L"replace";
     file.relative = fields[2];
     record.files.push_back(file);
     return true;
@@ -146,7 +148,10 @@ std::wstring record_text(const Crun_record& record)
         text += L"folder\t" + folder + L"\r\n";
     for (const Crecorded_file& file : record.files) {
         text += file.replaces ? L"replace\t" : L"add\t";
-        text += std::to_wstring(file.index) + L"\t" + file.relative + L"\r\n";
+        text += std::to_wstring(file.index) + L"\t" + file.relative;
+        if (file.replaces && file.read_only)
+            text += std::wstring(L"\t") + read_only_mark;
+        text += L"\r\n";
     }
     if (record.done)
         text += std::wstring(done_line) + L"\r\n";

@@ -13,6 +13,7 @@
 //     update run record 1
 //     folder<TAB>data\new            a folder the run makes, outermost first
 //     replace<TAB>3<TAB>data.arc     staged file 3 replaces data.arc
+//     replace<TAB>5<TAB>movie.dat<TAB>read-only   ...a read-only file
 //     add<TAB>4<TAB>data\new\x.dat   staged file 4 is a file the installation lacks
 //     done
 // The room check counts the record's size (copy/plan/room.h).
@@ -27,8 +28,9 @@ struct Crecorded_file {
     bool replaces = false;  // an old file is there; it is kept until the end
     std::wstring relative;  // below the installation folder, as named on disk
     // The old file has the read-only attribute (a game installed from a disc): the
-    // new file gets it too. Known to the run that plans it; not in the record, since
-    // undoing a run puts the old file back with its own attributes.
+    // new file gets it too, and an old file put back gets it again. Where a file
+    // system keeps no journal, flushing a renamed read-only file takes the attribute
+    // off for a moment, which a power loss could make for good.
     bool read_only = false;
 };
 

@@ -35,6 +35,41 @@ TEST(Run_record_file, is_written_whole_and_no_draft_is_left)
     EXPECT_EQ(read.files.size(), 2u);
 }
 
+// A read-only file's line says so, so that an old file put back gets the attribute
+// again even where a flush took it off for a moment.
+TEST(Run_record_file, keeps_which_old_files_are_read_only)
+{
+    Ctemp_folder folder;
+    const std::wstring path = folder / run_record_name;
+    Crun_record record = sample_record();
+    record.files.push_back({2, true, L"movie.dat", true});
+    ASSERT_TRUE(write_run_record(path, record));
+    Crun_record read;
+    ASSERT_EQ(read_run_record(path, read), Crecord_read::read);
+    ASSERT_EQ(read.files.size(), 3u);
+    EXPECT_FALSE(read.files[0].read_only);
+    EXPECT_TRUE(read.files[2].read_only);
+}
+
+class Undo_read_only : public copy_test::Copy_world {};
+
+TEST_F(Undo_read_only, an_old_file_put_back_is_read_only_again)
+{
+    const std::wstring path = run_record_path(update_info.dest_dir);
+    Crun_record record;
+    record.files = {{0, true, L"movie.dat", true}};
+    ASSERT_TRUE(make_staging_folder_for(update_info.dest_dir, 0));
+    write_file(staged_old_path(update_info.dest_dir, 0), "old movie");  // writable now
+    write_file(dest(L"movie.dat"), "new movie");
+    ASSERT_TRUE(write_run_record(path, record));
+
+    EXPECT_TRUE(mend_cut_off_run());
+
+    EXPECT_EQ(read_file(dest(L"movie.dat")), "old movie");
+    EXPECT_TRUE(GetFileAttributesW(dest(L"movie.dat").c_str()) & FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesW(dest(L"movie.dat").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 // Whatever is left of a record cut short is never read as more than it says: a cut
 // inside a line, zeros where bytes were not written, or a tail of zeros after a
 // whole record are refused; a cut between two lines reads as the lines before it.
