@@ -383,6 +383,9 @@ def apply(tree, op, strict=True):
     lost): an operation whose names are not there does nothing, as the system would
     refuse it."""
     kind = op["kind"]
+    if "inode" in op and kind != "create":
+        # A file whose making was lost still gets its bytes, under no name.
+        tree.files.setdefault(op["inode"], Cfile())
     if kind == "create":
         if op["path"] in tree.names or not tree.parent_exists(op["path"]):
             return check(strict, op)
