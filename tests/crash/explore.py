@@ -196,13 +196,13 @@ def report(title, states, results, ops):
     """Prints the counts and every failing state; gives whether all passed."""
     counts = {"old": 0, "new": 0, "refused": 0, "mixed": 0}
     failing = []
-    for state, cuts in states.items():
+    for state, cuts in states:
         kind, seen = results[state]
         counts[kind] += 1
         if kind in ("refused", "mixed"):
             failing.append((cuts, kind, seen))
     print("%s: %d states (%d cuts): %d old, %d new, %d refused, %d mixed" % (
-        title, len(states), sum(len(c) for _, c in states.items()), counts["old"], counts["new"],
+        title, len(states), sum(len(c) for _, c in states), counts["old"], counts["new"],
         counts["refused"], counts["mixed"]))
     for cuts, kind, seen in failing:
         print("  %s: %s" % (kind.upper(), seen))
@@ -288,56 +288,49 @@ def explore_during_mend(explorer):
     return passed
 
 
+def real_cut_points(ops):
+    """The operations a real cut is made at: every one of the wineserver (one
+    thread, so strace's count of its calls of a name is the same in every run), and
+    the program's attribute changes. The program's data writes are left out: its
+    other threads (and the watcher's) write too, and strace counts per thread."""
+    return [i for i, op in enumerate(ops)
+            if op["who"] == "server" or op["call"]["name"] in ("fchmod", "fchmodat")]
+
+
 def explore_real_cuts(explorer):
-    """The program or the server killed at a chosen call; the tree left must be the
-    tree built for that cut (the call not made) or the next (made)."""
+    """The wineserver or the program killed by strace on entering the call of an
+    operation (the call is not made); the tree left must be the tree built for the
+    cut just before that operation."""
     initial, ops = cached_recording(explorer, "links")
-    trees = prefix_trees(initial, ops)
+    explorer.old = plain_view(snapshot(initial, keep_all))
+    print_operations("the recorded run", ops)
+    views = [plain_view(snapshot(tree, keep_all)) for tree in prefix_trees(initial, ops)]
     slot = explorer.recorder
-    prefix = runs.e2e.prefix()
-    install = slot.install
-    dos = install.replace(os.path.join(prefix, "drive_c"), os.path.join(prefix, "dosdevices", "c:"))
-
-    def paths(rel):
-        return [os.path.join(base, *rel.split("/")) for base in (install, dos)]
-
-    cuts = []
-    for i, op in enumerate(ops):
-        if op["kind"] == "write" and op["who"] == "program":
-            path = next(o["path"] for o in ops if o.get("inode") == op["inode"] and o["kind"] == "create")
-            nth = sum(1 for o in ops[:i + 1] if o["kind"] == "write" and o["inode"] == op["inode"])
-            cuts.append((i, "program", "write,pwrite64,writev", nth, path))
-        elif op["kind"] in ("rename", "link"):
-            nth = sum(1 for o in ops[:i + 1] if o["kind"] == op["kind"] and o["from"] == op["from"])
-            calls = "rename,renameat,renameat2" if op["kind"] == "rename" else "link,linkat"
-            cuts.append((i, "server", calls, nth, op["from"]))
-        elif op["kind"] == "unlink" and op["path"] == "update~record.txt":
-            cuts.append((i, "server", "unlink,unlinkat", 1, op["path"]))
-        elif op["kind"] == "fsync" and op["inode"] == record_inode(ops):
-            nth = sum(1 for o in ops[:i + 1] if o["kind"] == "fsync" and o["inode"] == op["inode"])
-            cuts.append((i, "server", "fsync,fdatasync", nth, "update~record.txt"))
-    matched = True
-    for index, who, calls, nth, rel in cuts:
-        fault = ["-e", "inject=%s:signal=SIGKILL:when=%d" % (calls, nth)]
-        for path in paths(rel):
-            fault += ["-P", path]
+    unlike = 0
+    for index in real_cut_points(ops):
+        op = ops[index]
+        fault = ("-e", "inject=%s:signal=SIGKILL:when=%d" % (op["call"]["name"], op["call"]["nth"]))
         slot.clear_installation()
         slot.put_old_installation(explorer.case)
         trace_dir = os.path.join(explorer.out_root, "trace-real-cut")
-        runs.record_run(slot, "yes", trace_dir, fault if who == "server" else (),
-                        fault if who == "program" else ())
-        left = read_back(install)
-        before = plain_view(snapshot(trees[index], keep_all))
-        after = plain_view(snapshot(trees[index + 1], keep_all))
-        verdict = "as built before it" if left == before else \
-            "as built after it" if left == after else "UNLIKE the built trees"
-        matched = matched and verdict != "UNLIKE the built trees"
-        print("  %s killed at op %d (%s): the installation is %s" % (
-            who, index, ops[index]["what"], verdict))
-        if verdict.startswith("UNLIKE"):
-            print("      left: %s" % describe_mixture(left[0], left[1], before, after))
-    print("crash/real-cuts: %d cuts, %s" % (len(cuts), "all as built" if matched else "SOME UNLIKE"))
-    return matched
+        runs.record_run(slot, "yes", trace_dir, fault if op["who"] == "server" else (),
+                        fault if op["who"] == "program" else ())
+        left = read_back(slot.install)
+        built = [k for k, view in enumerate(views) if view == left]
+        if index in built:
+            verdict = "as built for cut %d" % index
+        elif built:
+            verdict = "as built for cut %d (the kill came at another call)" % built[0]
+        else:
+            verdict = "UNLIKE every built tree"
+            unlike += 1
+        print("  %s killed on op %d (%s): the installation is %s" % (
+            op["who"], index, op["what"], verdict))
+        if not built:
+            print("      left: %s" % describe_mixture(left[0], left[1], views[index][0] and views[index],
+                                                     views[min(index + 1, len(views) - 1)]))
+    print("crash/real-cuts: %d cuts, %d unlike the built trees" % (len(real_cut_points(ops)), unlike))
+    return unlike == 0
 
 
 def main():

@@ -140,17 +140,19 @@ def read_calls(trace_dir):
                        glob.glob(os.path.join(trace_dir, "program.*"))):
         who = os.path.basename(path).split(".")[0]
         tid = os.path.basename(path).split(".")[-1]
+        seen = {}  # how many calls of each name the thread made: strace's count
         with open(path, encoding="latin-1") as f:
             for number, line in enumerate(f):
                 m = LINE.match(line.rstrip("\n"))
                 if not m:
                     continue
+                seen[m.group(2)] = seen.get(m.group(2), 0) + 1
                 ret = m.group(4)
                 calls.append({"time": float(m.group(1)), "call": m.group(2),
                               "args": split_arguments(m.group(3)),
                               "ret": None if ret == "?" else int(ret, 0),
                               "ret_text": m.group(5), "who": who, "tid": tid,
-                              "order": number})
+                              "order": number, "nth": seen[m.group(2)]})
     calls.sort(key=lambda c: (c["time"], c["who"] != "server", c["tid"], c["order"]))
     return calls
 
@@ -178,6 +180,8 @@ class Cextractor:
     def keep(self, call, op, what):
         op["who"] = call["who"]
         op["what"] = what
+        # Which call of its thread it was, for a real cut at it (strace's inject).
+        op["call"] = {"name": call["call"], "tid": call["tid"], "nth": call["nth"]}
         self.ops.append(op)
         apply(self.tree, op)
 
