@@ -340,6 +340,7 @@ def main():
     parser.add_argument("--jobs", type=int, default=JOBS)
     parser.add_argument("model", choices=sorted(MODELS) + ["during-mend", "real-cuts"])
     args = parser.parse_args()
+    sys.stdout.reconfigure(line_buffering=True)  # each line as it comes, under ctest too
     build_dir = os.path.abspath(args.build_dir)
     out = args.out or os.path.join(build_dir, "crash-out")
     os.makedirs(out, exist_ok=True)
