@@ -257,17 +257,29 @@ def explore_model(explorer, model):
 
 def mend_starts(initial, ops):
     """The cuts whose mending is recorded: right after the first file was put in place
-    (undone), and right after the record says "done" (finished)."""
+    (undone), and right after the record saying "done" is in place (finished)."""
     first_swap = next(i for i, op in enumerate(ops)
                       if op["kind"] == "rename" and not op["to"].startswith("update~"))
-    record_flushes = [i for i, op in enumerate(ops)
-                      if op["kind"] == "fsync" and op["inode"] == record_inode(ops)]
-    return [("during-swap", first_swap + 1), ("after-done", record_flushes[-1] + 1)]
+    return [("during-swap", first_swap + 1), ("after-done", record_in_place(ops)[-1] + 1)]
 
 
-def record_inode(ops):
-    return next(op["inode"] for op in ops
-                if op["kind"] == "create" and op["path"] == "update~record.txt")
+def record_in_place(ops):
+    """The operations after which a version of the record stands under its name: each
+    version is written under a draft name, renamed over the record and flushed again
+    under its name (the flush that follows the rename, when there is one)."""
+    places = []
+    for i, op in enumerate(ops):
+        if op["kind"] == "rename" and op["to"] == RECORD:
+            following = next((j for j in range(i + 1, len(ops))
+                              if ops[j]["kind"] == "fsync" and ops[j]["what"] == "fsync " + RECORD),
+                             None)
+            places.append(following if following is not None else i)
+        elif op["kind"] == "create" and op["path"] == RECORD:
+            places.append(i)  # a record written in place
+    return places
+
+
+RECORD = "update~record.txt"
 
 
 def explore_during_mend(explorer):
