@@ -246,32 +246,58 @@ NO_LINKS = ("-e", "inject=link,linkat:error=EPERM")
 def flushed_as_on_fat(initial, ops):
     """The operations with the flushes the updater adds on a volume that keeps no
     journal: each installed file renamed away is flushed right after, and every file
-    renamed during the swap before the record says "done". The updater asks the
-    volume's file system by name (GetVolumeInformationW), and Wine names every
-    volume NTFS, so the recorded run does not make them: they are put where the
-    updater makes them on FAT."""
+    the swap renamed (each target, then its old copy) before the record says "done";
+    a read-only file loses the attribute for the moment of its flush. The updater
+    asks the volume's file system by name (GetVolumeInformationW), and Wine names
+    every volume NTFS, so the recorded run does not make them: they are put where
+    the updater makes them on FAT."""
+    swap = [i for i, op in enumerate(ops)
+            if op["kind"] == "rename" and not op["to"].startswith("update~")]
     done_draft = next(i for i, op in enumerate(ops)
-                      if op["kind"] == "create" and op["path"] == RECORD + ".new" and i > 0
-                      and any(o["kind"] == "rename" and not o["to"].startswith("update~")
-                              for o in ops[:i]))
+                      if i > swap[0] and op["kind"] == "create" and op["path"] == RECORD + ".new")
     tree = initial.copy()  # which file each name is, as the run goes
-    out, renamed = [], []
-    for i, op in enumerate(ops):
-        if i == done_draft:
-            out += [fat_flush(path, inode) for path, inode in renamed]
+    out, swapped = [], []
+
+    def add(op):
         out.append(op)
         apply(tree, op)
-        if i < done_draft and op["kind"] == "rename" and not op["to"].startswith(RECORD):
-            inode = tree.names[op["to"]]
-            renamed.append((op["to"], inode))
-            if not op["from"].startswith("update~"):
-                out.append(fat_flush(op["to"], inode))
+
+    for i, op in enumerate(ops):
+        if i == done_draft:
+            for target, old in swapped:
+                for path in [p for p in (target, old) if p]:
+                    for flush_op in flush_renamed(tree, path):
+                        add(flush_op)
+        add(op)
+        if i < done_draft and op["kind"] == "rename" and not op["from"].startswith("update~"):
+            for flush_op in flush_renamed(tree, op["to"]):  # an old file renamed away
+                add(flush_op)
+            swapped.append((None, op["to"]))
+        elif i < done_draft and i in swap:
+            old = next((o for t, o in swapped if t is None and o and
+                        o.rsplit(".", 1)[0] == op["from"].rsplit(".", 1)[0]), None)
+            swapped = [(t, o) for t, o in swapped if o != old or t is not None]
+            swapped.append((op["to"], old))
     return out
 
 
-def fat_flush(path, inode):
-    return {"kind": "fsync", "inode": inode, "who": "as on FAT", "what": "fsync %s" % path,
-            "call": {"name": "fsync", "tid": "", "nth": 0}}
+def flush_renamed(tree, path):
+    """The updater's flush of a renamed file, as on FAT: a read-only file cannot be
+    opened for it and is made writable for that moment."""
+    inode = tree.names[path]
+    flush = {"kind": "fsync", "inode": inode, "what": "fsync %s" % path}
+    if not tree.files[inode].read_only:
+        return [as_on_fat(flush)]
+    return [as_on_fat({"kind": "chmod", "inode": inode, "read_only": False,
+                       "what": "make %s writable" % path}),
+            as_on_fat(flush),
+            as_on_fat({"kind": "chmod", "inode": inode, "read_only": True,
+                       "what": "make %s read-only" % path})]
+
+
+def as_on_fat(op):
+    op.update({"who": "as on FAT", "call": {"name": op["kind"], "tid": "", "nth": 0}})
+    return op
 
 
 def explore_model(explorer, model):
