@@ -521,7 +521,9 @@ def watch_run(name, target, scenario, run, out_dir, shots, world, install_dir, b
     try:
         with open(relay_log, "wb") as err, open(os.path.join(out_dir, "watcher.out"), "wb") as out:
             started = time.time()
-            code = subprocess.call(limit_file_size(["wine"] + args, run), stdout=out,
+            # "wrap": a command the run goes through (a tracer that records it).
+            command = run.get("wrap", []) + ["wine"] + args
+            code = subprocess.call(limit_file_size(command, run), stdout=out,
                                    stderr=err, stdin=subprocess.DEVNULL, env=env)
             elapsed = time.time() - started
     finally:

@@ -1,0 +1,224 @@
+"""Runs of the real updater for the crash explorer, through the end-to-end harness
+(scripts/e2e.py): the update case of case.json in a few "slots" (each an updater
+folder, an installation folder and a registry record of its own, so that runs can go
+side by side in one Wine prefix), a run under strace that records what Wine does to
+the files, and a run answered No on an installation put in a given state.
+"""
+
+import glob
+import json
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import threading
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(os.path.dirname(HERE))
+sys.path.insert(0, os.path.join(ROOT, "scripts"))
+import e2e  # noqa: E402
+
+CASE = os.path.join(HERE, "case.json")
+INSTALL_DIR = "game"
+QUESTION = "セットアップ先 = {install}\n\nこの場所にアップデートデータを上書きします。よろしいですか？"
+STOPPED = "アップデートを中断しました。"
+SUCCEEDED = "アップデートは正常に終了しました。"
+CAPTION = "ベロック物語"
+# Seconds a run may take before the watcher gives up on it (the runs take about one).
+RUN_TIMEOUT = 30
+# Seconds a recorded run may take before Wine counts as hung.
+RECORD_HANG_SECONDS = 90
+
+# The calls through which Wine changes files (the wineserver opens, renames, links,
+# removes and flushes; the program's process writes), and lseek for the positions of
+# plain writes.
+TRACED_CALLS = ("open,openat,openat2,creat,truncate,ftruncate,write,pwrite64,writev,pwritev,"
+                "pwritev2,lseek,fsync,fdatasync,syncfs,sync,rename,renameat,renameat2,link,"
+                "linkat,unlink,unlinkat,mkdir,mkdirat,rmdir,fchmod,fchmodat,chmod,fallocate,"
+                "setxattr,fsetxattr,lsetxattr,removexattr,fremovexattr,copy_file_range,sendfile")
+
+
+def load_case():
+    with open(CASE, encoding="utf-8") as f:
+        return json.load(f)
+
+
+def use_prefix_of_its_own():
+    """The explorer's runs go in a prefix of their own, made once like the project's
+    (scripts/lib.sh): its wineserver is started under strace for a recording, which
+    must not disturb another test's server."""
+    base = os.environ["WINEPREFIX"].rstrip("/")
+    if not base.endswith("-crash"):
+        os.environ["WINEPREFIX"] = base + "-crash"
+    lib = os.path.join(ROOT, "scripts", "lib.sh")
+    subprocess.check_call(["bash", "-c", 'arch=$WINEARCH; source "$1" && WINEARCH=$arch ensure_prefix',
+                           "bash", lib])
+
+
+def server_listens():
+    """Whether the prefix's wineserver listens (Debian's Wine keeps its socket in a
+    /tmp/wine-XXXXXX folder, Wine's own in /tmp/.wine-UID)."""
+    st = os.stat(e2e.prefix())
+    name = "server-%x-%x/socket" % (st.st_dev, st.st_ino)
+    return bool(glob.glob("/tmp/wine-*/" + name) + glob.glob("/tmp/.wine-%d/%s" % (os.getuid(), name)))
+
+
+def start_server():
+    """One server for runs side by side, with Wine's background programs up, so that
+    no run pays for starting them."""
+    subprocess.call(["wineserver", "-p"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    e2e.run_wine(["cmd", "/c", "exit"], os.path.join(os.environ.get("TMPDIR", "/tmp"), "crash-wine.log"))
+
+
+def stop_server():
+    e2e.end_wine()
+
+
+class Cslot:
+    """An updater folder and an installation folder of its own, found through the
+    registry record UpdaterCrash\\NAME."""
+
+    def __init__(self, name, target, out_root):
+        self.name = name
+        self.target = target
+        self.world = e2e.drive_c("e2e", name)
+        self.install = os.path.join(self.world, INSTALL_DIR)
+        self.out_dir = os.path.join(out_root, name)
+
+    def install_win(self):
+        return e2e.win_path("e2e", self.name, INSTALL_DIR)
+
+    def prepare(self, case):
+        """The updater's folder; the installation is put in place for each run."""
+        shutil.rmtree(self.world, ignore_errors=True)
+        upd = os.path.join(self.world, "updater")
+        os.makedirs(upd)
+        shutil.copy(self.target.exe, os.path.join(upd, "updater.exe"))
+        text = "\r\n".join(case["update_ini"]).replace("{slot}", self.name) + "\r\n"
+        with open(os.path.join(upd, "update.ini"), "wb") as f:
+            f.write(text.encode("cp932"))
+        e2e.make_tree(os.path.join(upd, "gamedata"), case["gamedata"], upd)
+
+    def registry_lines(self):
+        full = self.target.software_key + "\\UpdaterCrash\\" + self.name
+        values = {"exe_dir": self.install_win(), "dat_dir": self.install_win() + "\\save",
+                  "dat_setup": "full"}
+        lines = ["[-%s]" % full, "", "[%s]" % full]
+        for name, value in values.items():
+            lines.append('"%s"="%s"' % (name, value.replace("\\", "\\\\")))
+        return lines + [""]
+
+    def put_old_installation(self, case):
+        self.clear_installation()
+        e2e.make_tree(self.install, case["install"], self.world)
+        for rel in case.get("read_only", []):
+            path = os.path.join(self.install, *rel.split("/"))
+            os.chmod(path, os.stat(path).st_mode & ~0o222)
+
+    def clear_installation(self):
+        if os.path.exists(self.install):
+            shutil.rmtree(self.install)
+
+    def run(self, answer, wrap=None, expect_boxes=None):
+        """One run of the updater under the watcher, answering `answer`. Gives the
+        harness's problems (none when the boxes were the expected ones) and the boxes
+        seen (their texts)."""
+        os.makedirs(self.out_dir, exist_ok=True)
+        for name in ("transcript.jsonl", "relay.log"):
+            if os.path.exists(os.path.join(self.out_dir, name)):
+                os.remove(os.path.join(self.out_dir, name))
+        boxes = [{"text": QUESTION, "caption": CAPTION, "style": "0x144", "default": 7}]
+        boxes.append({"text": STOPPED if answer == "no" else SUCCEEDED, "caption": CAPTION,
+                      "style": "0x40"})
+        run = {"answers": [answer], "expect": {"boxes": expect_boxes or boxes,
+                                               "exit_code": 0, "install": "any"}}
+        if wrap:
+            run["wrap"] = wrap
+        scenario = {"timeout": RUN_TIMEOUT}
+        problems, _ = e2e.watch_run(self.name, self.target, scenario, run, self.out_dir, False,
+                                    self.world, INSTALL_DIR, None)
+        return problems, self.boxes_seen()
+
+    def boxes_seen(self):
+        path = os.path.join(self.out_dir, "transcript.jsonl")
+        if not os.path.exists(path):
+            return []
+        with open(path, encoding="utf-8") as f:
+            events = [json.loads(line) for line in f if line.strip()]
+        return [e["text"] for e in events if e["event"] == "box"]
+
+
+def write_registry(slots, out_dir):
+    """Every slot's record in one call of regedit."""
+    lines = []
+    for slot in slots:
+        lines += slot.registry_lines()
+    path = os.path.join(out_dir, "slots.reg")
+    os.makedirs(out_dir, exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(b"\xff\xfe" + e2e.reg_file_text(lines).encode("utf-16-le"))
+    e2e.run_wine(["regedit", "/S", "Z:" + path.replace("/", "\\")], os.path.join(out_dir, "wine.log"))
+
+
+def strace_command(out_base, extra=()):
+    """strace with every thread's calls in a file of its own (no call is split in two
+    lines), absolute times to merge them, descriptors with their paths, and every
+    byte written in hex."""
+    # Only the traced calls stop the process with a seccomp filter, which keeps the
+    # traced server fast; but strace 6.13 delivers no injected signal with one.
+    kills = any("signal=" in arg for arg in extra)
+    return ["strace", "-ff", "-ttt", "-y", "-xx", "-s", "4194304", "-qq"] + \
+        ([] if kills else ["--seccomp-bpf"]) + ["-e", "signal=none",
+            "-e", "trace=" + TRACED_CALLS, "-o", out_base] + list(extra)
+
+
+def start_traced_server(out_dir, extra=()):
+    """Starts the prefix's wineserver under strace (after ending any other), and waits
+    until it listens."""
+    stop_server()
+    log = open(os.path.join(out_dir, "server-strace.log"), "wb")
+    process = subprocess.Popen(strace_command(os.path.join(out_dir, "server"), extra) +
+                               ["wineserver", "-f", "-p"], stdout=log, stderr=log,
+                               stdin=subprocess.DEVNULL)
+    for _ in range(200):
+        if server_listens():
+            return process
+        time.sleep(0.05)
+    process.kill()
+    raise RuntimeError("the traced wineserver did not start (see %s)" % log.name)
+
+
+def stop_traced_server(process):
+    subprocess.call(["wineserver", "-k"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        process.wait(timeout=20)
+    except subprocess.TimeoutExpired:
+        process.send_signal(signal.SIGKILL)
+        process.wait()
+    stop_server()
+
+
+def record_run(slot, answer, out_dir, server_extra=(), program_extra=()):
+    """One run of the slot's updater with both Wine processes under strace; the
+    traces land in out_dir (server.TID, program.TID). Gives the problems and the
+    boxes seen."""
+    shutil.rmtree(out_dir, ignore_errors=True)
+    os.makedirs(out_dir)
+    server = start_traced_server(out_dir, server_extra)
+    # Wine's server has been seen to spin forever under load (scripts/e2e.py): ended
+    # after a while, the run reports the hang and is made again by the caller.
+    watchdog = threading.Timer(RECORD_HANG_SECONDS, e2e.kill_wine)
+    watchdog.start()
+    try:
+        # Wine's own background programs (services, the desktop) start with the first
+        # program and live as long as the server: started untraced, so that the
+        # program's tracer ends with the program.
+        e2e.run_wine(["cmd", "/c", "exit"], os.path.join(out_dir, "wine.log"))
+        wrap = strace_command(os.path.join(out_dir, "program"), program_extra) + ["--"]
+        problems, boxes = slot.run(answer, wrap=wrap)
+        return problems + (["hang"] if watchdog.finished.is_set() else []), boxes
+    finally:
+        watchdog.cancel()
+        stop_traced_server(server)
