@@ -13,11 +13,13 @@ prefix through the link drive_c/bench:
 
 With --trees patch (or the trees and patch), the patch benchmark instead: an
 archive of 512 MiB and its new version with 1 % of it changed in eight places,
-updated three ways from an installation of the old archive: patched (a #PATCH_FILE
+updated four ways from an installation of the old archive: patched (a #PATCH_FILE
 with the patch xdelta3 -e -S none makes), copied whole (the new archive as a
-#COPY_FILE), and patched when the archive is new already (the check's hash alone,
-nothing written). Patching's own work is the patched run less the hash-only run;
-it is compared with the whole copy's.
+#COPY_FILE), copied whole with a gamedata.sha256 (its bytes hashed as they are
+written, as a patched file's always are, against after.sha256), and patched when
+the archive is new already (the check's hash alone, nothing written). Patching's
+own work is the patched run less the hash-only run; it is compared with the whole
+copy that hashes what it writes, and with the plain one.
 
 For every tree, round after round, the tools copy the same tree, interleaved: the
 updater (started by the end-to-end watcher, which answers its question with Yes;
@@ -270,7 +272,7 @@ def run_cp(build_dir, tree):
 
 
 PATCH_SIZE = 512 << 20
-PATCH_WAYS = ["patched", "whole", "new-already"]
+PATCH_WAYS = ["patched", "whole", "whole-listed", "new-already"]
 
 
 def patch_folder(way):
@@ -321,9 +323,12 @@ def prepare_patch_world(build_dir, exe, lines):
         shutil.rmtree(folder, ignore_errors=True)
         os.makedirs(os.path.join(folder, "gamedata"))
         shutil.copy(exe or os.path.join(build_dir, "updater.exe"), folder)
-        if way == "whole":
+        if way.startswith("whole"):
             os.link(new, os.path.join(folder, "gamedata", "data.arc"))
             entry = "#COPY_FILE = \"data.arc\""
+            if way == "whole-listed":
+                with open(os.path.join(folder, "gamedata.sha256"), "w") as f:
+                    f.write(sha256_line(new, "data.arc"))
         else:
             os.link(patch, os.path.join(folder, "gamedata", "data.arc.vcdiff"))
             entry = "#PATCH_FILE = \"data.arc\""
@@ -376,9 +381,10 @@ def patch_benchmark(build_dir, rounds, old, new, patch):
     for way in PATCH_WAYS:
         print("%-22s %8.3fs" % (way, med[way]))
     print("%-22s %8.3fs" % ("sha256sum of the archive", sha256sum))
-    ratio = patching / med["whole"]
+    ratio = patching / med["whole-listed"]
     print("patching alone (patched - new-already): %.3f s = %.2f x the whole copy's run "
-          "(target <= 1.2: %s)" % (patching, ratio, "met" if ratio <= 1.2 else "MISSED"))
+          "that hashes its bytes (target <= 1.2: %s), %.2f x the plain whole copy's"
+          % (patching, ratio, "met" if ratio <= 1.2 else "MISSED", patching / med["whole"]))
     for way in PATCH_WAYS:
         shutil.rmtree(os.path.join(SHM, "game-patch-" + way), ignore_errors=True)
     return ratio > 1.2
@@ -421,6 +427,9 @@ def main():
     BENCH_TREES = trees
     prepare_world(build_dir, args.exe)
     failed = PATCH_BENCH and patch_benchmark(build_dir, args.rounds, *PATCH_FILES)
+    if not trees:
+        finish(args.keep, [])
+        return 1 if failed else 0
     print("destination: %s" % ("holding the files already" if INTO_EXISTING else "empty"))
     if "entries" in trees:
         trees.remove("entries")
@@ -478,15 +487,19 @@ def main():
             tree, plain, checked, ratio, paired, DIGEST_TARGET,
             "met" if ratio <= DIGEST_TARGET else "MISSED"))
 
+    finish(args.keep, trees)
+    return 1 if failed else 0
+
+
+def finish(keep, trees):
     if hangs:
         print("(%d run(s) made again after Wine's server hung)" % hangs)
     for tool in ("game-", "xcopy-", "cp-"):
         for tree in trees:
             shutil.rmtree(os.path.join(SHM, tool + tree), ignore_errors=True)
-    if not args.keep:
+    if not keep:
         shutil.rmtree(SHM, ignore_errors=True)
         os.remove(drive_c("bench"))
-    return 1 if failed else 0
 
 
 if __name__ == "__main__":

@@ -100,6 +100,7 @@ class Cslot:
         with open(os.path.join(upd, "update.ini"), "wb") as f:
             f.write(text.encode("cp932"))
         e2e.make_tree(os.path.join(upd, "gamedata"), case["gamedata"], upd)
+        e2e.make_tree(upd, case.get("plant", {}), upd)
 
     def registry_lines(self):
         full = self.target.software_key + "\\UpdaterCrash\\" + self.name
