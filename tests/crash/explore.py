@@ -46,6 +46,9 @@ JOBS = 2
 # and the runs of a state before a hang counts as its outcome.
 HANG_SECONDS = 40
 RUNS_AFTER_HANG = 3
+# Under strace Wine stalls after a run now and then (about one run in three): a
+# recording is tried up to this often, each stall ended by the recorder's watchdog.
+RECORDING_TRIES = 5
 
 
 class Cexplorer:
@@ -84,7 +87,7 @@ class Cexplorer:
             materialize(start, slot.install)
         initial = tree_from_disk(slot.install)
         trace_dir = os.path.join(self.out_root, "trace-" + name)
-        for _ in range(RUNS_AFTER_HANG):
+        for _ in range(RECORDING_TRIES):
             problems, boxes = runs.record_run(slot, answer, trace_dir, server_extra)
             if not problems:
                 break
