@@ -372,7 +372,14 @@ def real_cut_points(ops):
             if op["who"] == "server" or op["call"]["name"] in ("fchmod", "fchmodat")]
 
 
-def explore_real_cuts(explorer):
+def a_few(points, count):
+    """`count` of the points, spread over the run (all of them for 0)."""
+    if not count or count >= len(points):
+        return points
+    return [points[round(i * (len(points) - 1) / (count - 1))] for i in range(count)]
+
+
+def explore_real_cuts(explorer, count=0):
     """The wineserver or the program killed by strace on entering the call of an
     operation (the call is not made); the tree left must be the tree built for the
     cut just before that operation."""
@@ -382,7 +389,8 @@ def explore_real_cuts(explorer):
     views = [plain_view(snapshot(tree, keep_all)) for tree in prefix_trees(initial, ops)]
     slot = explorer.recorder
     unlike = 0
-    for index in real_cut_points(ops):
+    points = a_few(real_cut_points(ops), count)
+    for index in points:
         op = ops[index]
         fault = ("-e", "inject=%s:signal=SIGKILL:when=%d" % (op["call"]["name"], op["call"]["nth"]))
         slot.clear_installation()
@@ -404,7 +412,7 @@ def explore_real_cuts(explorer):
         if not built:
             print("      left: %s" % describe_mixture(left[0], left[1], views[index][0] and views[index],
                                                      views[min(index + 1, len(views) - 1)]))
-    print("crash/real-cuts: %d cuts, %d unlike the built trees" % (len(real_cut_points(ops)), unlike))
+    print("crash/real-cuts: %d cuts, %d unlike the built trees" % (len(points), unlike))
     return unlike == 0
 
 
@@ -414,6 +422,8 @@ def main():
     parser.add_argument("--out", help="where results go (default: BUILD_DIR/crash-out)")
     parser.add_argument("--jobs", type=int, default=JOBS)
     parser.add_argument("model", choices=sorted(MODELS) + ["during-mend", "real-cuts"])
+    parser.add_argument("--cuts", type=int, default=0,
+                        help="real-cuts: this many cuts spread over the run (default: all)")
     args = parser.parse_args()
     sys.stdout.reconfigure(line_buffering=True)  # each line as it comes, under ctest too
     build_dir = os.path.abspath(args.build_dir)
@@ -426,7 +436,7 @@ def main():
         if args.model == "during-mend":
             passed = explore_during_mend(explorer)
         elif args.model == "real-cuts":
-            passed = explore_real_cuts(explorer)
+            passed = explore_real_cuts(explorer, args.cuts)
         else:
             passed = explore_model(explorer, args.model)
     finally:
