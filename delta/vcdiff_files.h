@@ -18,7 +18,6 @@ public:
     // hold its archive open, and the check before the copy tells whether it may
     // be replaced. False when it cannot be opened or measured.
     bool open(const std::wstring& path);
-    bool is_open() const { return file_.is_open(); }
 
     std::uint64_t size() const override { return size_; }
     bool read_at(std::uint64_t offset, void* bytes, std::size_t size) override;
@@ -33,7 +32,6 @@ class Cfile_input : public Cinput {
 public:
     // Opens `path` for reading with `share`; false when it cannot be opened.
     bool open(const std::wstring& path, unsigned long share);
-    bool is_open() const { return file_.is_open(); }
 
     bool read(void* bytes, std::size_t size, std::size_t& got) override;
 

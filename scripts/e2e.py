@@ -125,9 +125,9 @@ def content_bytes(what, world):
         with open(os.path.join(world, *what["same_as"].split("/")), "rb") as f:
             return f.read()
     if "xdelta" in what:
-        spec = what["xdelta"]
-        patch = xdelta3_patch(content_bytes(spec["old"], world), content_bytes(spec["new"], world),
-                              spec.get("args", ["-S", "none"]))
+        pair = what["xdelta"]
+        patch = xdelta3_patch(content_bytes(pair["old"], world), content_bytes(pair["new"], world),
+                              pair.get("args", ["-S", "none"]))
         return flipped(patch, what)
     if "sha256sum" in what:
         return sha256sum_lines(what["sha256sum"], world)

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "util/path.h"
+
 
 bool Cfile::open(const std::wstring& path, const std::wstring& mode)
 {
@@ -106,11 +108,9 @@ bool flush_file(const std::wstring& path)
 
 bool keeps_names_in_order(const std::wstring& file_system_name)
 {
-    std::wstring name = file_system_name;
-    for (wchar_t& c : name)
-        c = (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c;
-    return name != L"FAT" && name != L"FAT12" && name != L"FAT16" && name != L"FAT32" &&
-           name != L"EXFAT" && name != L"VFAT" && name != L"MSDOS";
+    const std::wstring name = lower_ascii_copy(file_system_name);
+    return name != L"fat" && name != L"fat12" && name != L"fat16" && name != L"fat32" &&
+           name != L"exfat" && name != L"vfat" && name != L"msdos";
 }
 
 bool volume_keeps_names_in_order(const std::wstring& folder)

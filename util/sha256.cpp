@@ -142,18 +142,26 @@ bool sha256_of_file(const std::wstring& path, Csha256_digest& digest)
 {
     const Chandle file =
         open_file(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN);
+    return file.is_open() && sha256_of_open_file(file.get(), digest);
+}
+
+bool sha256_of_open_file(HANDLE file, Csha256_digest& digest,
+                         const std::function<void(std::size_t)>& after_block)
+{
     Csha256 hash;
-    if (!file.is_open() || !hash.ok())
+    if (!hash.ok())
         return false;
     std::vector<unsigned char> block(1 << 20);
     for (;;) {
         DWORD got = 0;
-        if (!ReadFile(file.get(), block.data(), static_cast<DWORD>(block.size()), &got, nullptr))
+        if (!ReadFile(file, block.data(), static_cast<DWORD>(block.size()), &got, nullptr))
             return false;
         if (got == 0)
             break;
         if (!hash.add(block.data(), got))
             return false;
+        if (after_block)
+            after_block(got);
     }
     return hash.finish(digest);
 }

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <string>
 
 using Csha256_digest = std::array<unsigned char, 32>;
@@ -37,3 +38,9 @@ bool digest_from_hex(const wchar_t* text, std::size_t length, Csha256_digest& di
 
 // The digest of a whole file, read in blocks; false when it cannot be opened or read.
 bool sha256_of_file(const std::wstring& path, Csha256_digest& digest);
+
+// The digest of what is left of an open file, read in blocks of 1 MiB to its end;
+// `after_block` (when given) hears of each block's size once it is hashed. False
+// when a read or the hash fails.
+bool sha256_of_open_file(HANDLE file, Csha256_digest& digest,
+                         const std::function<void(std::size_t)>& after_block = {});

@@ -2,13 +2,9 @@
 
 #include <windows.h>
 
-#include <vector>
-
 #include "util/file.h"
 
 namespace {
-
-constexpr DWORD block_size = 1 << 20;
 
 bool is_missing(DWORD error)
 {
@@ -29,20 +25,16 @@ Cfile_hash hash_file(const std::wstring& path, const std::wstring& shown, Crun_p
     LARGE_INTEGER size = {};
     if (!file.is_open())
         return is_missing(GetLastError()) ? Cfile_hash::missing : Cfile_hash::unreadable;
-    Csha256 hash;
-    if (!GetFileSizeEx(file.get(), &size) || !hash.ok())
+    if (!GetFileSizeEx(file.get(), &size))
         return Cfile_hash::unreadable;
     progress.file_opened();
     const std::uint64_t file_size = static_cast<std::uint64_t>(size.QuadPart);
-    std::vector<unsigned char> block(block_size);
-    for (std::uint64_t done = 0; done < file_size;) {
-        DWORD got = 0;
-        if (!ReadFile(file.get(), block.data(), block_size, &got, nullptr) || got == 0 ||
-            !hash.add(block.data(), got))
-            return Cfile_hash::unreadable;
+    std::uint64_t done = 0;
+    const auto hashed_block = [&](std::size_t got) {
         done += got;
         run_done += got;
         progress.block_written(run_done, run_total, done, file_size);
-    }
-    return hash.finish(digest) ? Cfile_hash::hashed : Cfile_hash::unreadable;
+    };
+    return sha256_of_open_file(file.get(), digest, hashed_block) ? Cfile_hash::hashed
+                                                                  : Cfile_hash::unreadable;
 }
