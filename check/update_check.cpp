@@ -534,6 +534,7 @@ public:
     void file_opened() override {}
     void block_written(std::uint64_t, std::uint64_t, std::uint64_t, std::uint64_t) override {}
     void flushed() override {}
+    void waiting() override {}
 };
 
 // What the installed file that `patch` turns into its new version is, decided by

@@ -88,6 +88,7 @@ Cfault install_files(const Cupdate_folders& folders, const std::vector<Cplanned_
     cut_off_point();
     Cfault fault = write_new_files(folders, plan, staged, copier, run_total, run_remaining);
     if (fault.found()) {
+        copier.abandon_writing();  // no staged file may stay open for the undo
         carry_out_run_record(dest_dir, record);
         return fault;
     }

@@ -29,6 +29,11 @@ void Cprogress_view::flushed()
     ruko::pump_messages();
 }
 
+void Cprogress_view::waiting()
+{
+    ruko::pump_messages();
+}
+
 void Cprogress_view::show_now()
 {
     refresh(true);

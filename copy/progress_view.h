@@ -25,6 +25,7 @@ public:
     void block_written(std::uint64_t run_done, std::uint64_t run_total, std::uint64_t file_done,
                        std::uint64_t file_size) override;
     void flushed() override;
+    void waiting() override;
 
     // Brings the dialog up to date with the latest state at once, whatever the
     // frame: before a message box, and before the dialog goes away.

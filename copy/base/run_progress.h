@@ -24,4 +24,7 @@ public:
     // A flush to the disk took a while: what came meanwhile (the dialog closed) is
     // handled before the next file is shown.
     virtual void flushed() = 0;
+    // The phase waits for work of its own threads (the digests of the files written):
+    // called every few milliseconds meanwhile, for the dialog's messages.
+    virtual void waiting() = 0;
 };

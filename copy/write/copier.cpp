@@ -40,13 +40,15 @@ std::size_t read_some(HANDLE file, char* bytes, std::size_t count)
 
 // Creates the staged file (or truncates one written for the same target earlier in
 // the run). A scanner that looks at the file of the same name it just saw closed
-// is waited out.
+// is waited out. Readers are let in: the digest pool reads the file back while it
+// is still held open for the volume's flush.
 Chandle open_staged(const std::wstring& path, const Ctarget& target, DWORD access = GENERIC_WRITE)
 {
     Chandle file;
     try_through_brief_holds(
         [&] {
-            file = open_file(path, access, 0, CREATE_ALWAYS, temporary_file_attributes(target));
+            file = open_file(path, access, FILE_SHARE_READ, CREATE_ALWAYS,
+                             temporary_file_attributes(target));
             return file.is_open();
         },
         is_held_or_refused);
@@ -69,6 +71,7 @@ Ccopier::Ccopier(Crun_progress& progress) : progress_(progress), block_(block_si
 void Ccopier::begin_writing(const Cupdate_folders& folders)
 {
     folders_ = folders;
+    checked_.clear();
     // A volume that flushes now will flush at the end of the phase too.
     flush_each_file_ = !flush_volume(folders.dest_dir);
 }
@@ -86,10 +89,13 @@ Cfault Ccopier::write_new_file(const Cplanned_file& file, const std::wstring& st
     if (file.patched) {
         fault = write_patched(file, staged_path, dest_path, run_total, run_remaining);
     } else {
-        digest_check_.start(expected_digests_ ? expected_digests_->find(relative) : nullptr);
         fault = write_blocks(folders_.source(relative), staged_path, dest_path, file.target,
+                             expected_digests_ ? expected_digests_->find(relative) : nullptr,
                              run_total, run_remaining);
     }
+    // A file found damaged stops the phase as soon as it is known.
+    if (!fault.found() && digest_pool_.failed_so_far())
+        fault = digests_checked();
     if (fault.found())
         delete_file(staged_path);
     return fault;
@@ -97,7 +103,40 @@ Cfault Ccopier::write_new_file(const Cplanned_file& file, const std::wstring& st
 
 Cfault Ccopier::end_writing()
 {
-    return flush_kept_files();
+    // The flush goes on while the last files are hashed.
+    const Cfault flushed = flush_kept_files();
+    const Cfault checked = digests_checked();
+    return checked.found() ? checked : flushed;
+}
+
+void Ccopier::abandon_writing()
+{
+    digest_pool_.finish([this] { progress_.waiting(); });
+    kept_open_.clear();
+}
+
+Cfault Ccopier::digests_checked()
+{
+    const std::optional<Cdigest_pool::Cfailure> failure =
+        digest_pool_.finish([this] { progress_.waiting(); });
+    if (!failure)
+        return Cfault();
+    const Cchecked_file& file = checked_[failure->id];
+    if (failure->verdict == Cdigest_pool::Cverdict::unreadable)
+        return fault_at(Ckind::destination_write_failed, file.dest_path);
+    return fault_at(Ckind::source_damaged, file.source_path);
+}
+
+void Ccopier::check_later(const std::vector<Csha256_digest>& expected, bool whole_in_block,
+                          std::uint64_t size, const std::wstring& staged_path,
+                          const std::wstring& source_path, const std::wstring& dest_path)
+{
+    const std::size_t id = checked_.size();
+    checked_.push_back({source_path, dest_path});
+    if (whole_in_block)
+        digest_pool_.check_bytes(id, block_.data(), static_cast<std::size_t>(size), expected);
+    else
+        digest_pool_.check_file(id, staged_path, expected);
 }
 
 Cfault Ccopier::flush_kept_files()
@@ -125,6 +164,7 @@ void Ccopier::let_go_of(const std::wstring& staged_path)
 
 Cfault Ccopier::write_blocks(const std::wstring& source_path, const std::wstring& staged_path,
                              const std::wstring& dest_path, const Ctarget& target,
+                             const std::vector<Csha256_digest>* expected,
                              std::uint64_t run_total, std::uint64_t& run_remaining)
 {
     std::uint64_t size = 0;
@@ -139,21 +179,27 @@ Cfault Ccopier::write_blocks(const std::wstring& source_path, const std::wstring
     // Exactly the size taken at open is copied: a file that grows meanwhile cannot
     // push the counts below zero, and one that shrinks ends in a read of no bytes.
     std::uint64_t file_remaining = size;
+    int reads = 0;
     while (file_remaining > 0) {
         const std::size_t wanted =
             static_cast<std::size_t>(std::min<std::uint64_t>(block_size, file_remaining));
         const std::size_t got = read_some(source.get(), block_.data(), wanted);
         if (got == 0)
             return fault_at(Ckind::source_read_failed, source_path);
+        ++reads;
         if (!write_all(dest.get(), block_.data(), got))
             return fault_at(Ckind::destination_write_failed, dest_path);
-        digest_check_.add(block_.data(), got);
 
         file_remaining -= got;
         run_remaining -= std::min<std::uint64_t>(got, run_remaining);
         progress_.block_written(run_total - run_remaining, run_total, size - file_remaining, size);
     }
-    return finish_file(dest, size, staged_path, source_path, dest_path);
+    const Cfault fault = file_done(dest, size, staged_path, dest_path);
+    // Bytes that are not the listed ones never reach the installation: the phase
+    // ends only once every file handed over is checked.
+    if (!fault.found() && expected)
+        check_later(*expected, reads <= 1, size, staged_path, source_path, dest_path);
+    return fault;
 }
 
 Cfault Ccopier::finish_file(Chandle& staged, std::uint64_t size, const std::wstring& staged_path,
@@ -162,6 +208,12 @@ Cfault Ccopier::finish_file(Chandle& staged, std::uint64_t size, const std::wstr
     // Bytes that are not the listed ones never reach the installation.
     if (!digest_check_.matches())
         return fault_at(Ckind::source_damaged, source_path);
+    return file_done(staged, size, staged_path, dest_path);
+}
+
+Cfault Ccopier::file_done(Chandle& staged, std::uint64_t size, const std::wstring& staged_path,
+                          const std::wstring& dest_path)
+{
     const Cfault fault = file_written(staged, staged_path, dest_path);
     if (!fault.found() && size > 0 && flush_each_file_)
         progress_.flushed();

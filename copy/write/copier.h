@@ -9,12 +9,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "copy/base/fault.h"
 #include "copy/base/update_folders.h"
 #include "copy/digest/digest_check.h"
+#include "copy/digest/digest_pool.h"
 #include "copy/digest/expected_digests.h"
 #include "copy/plan/target.h"
 #include "copy/plan/update_plan.h"
@@ -35,7 +37,8 @@ public:
     void check_digests(const Cexpected_digests& expected) { expected_digests_ = &expected; }
 
     // The write phase of a run: begin_writing once, then write_new_file for each
-    // file, then end_writing, which puts every byte written on the disk.
+    // file, then end_writing, which puts every byte written on the disk and waits for
+    // the digests; or, when the phase stops on a fault, abandon_writing.
     void begin_writing(const Cupdate_folders& folders);
     // Writes the new bytes of `file` to `staged_path` in full: source_dir\relative
     // copied, or its patch applied to the installed file. Every byte counts down
@@ -44,11 +47,22 @@ public:
     Cfault write_new_file(const Cplanned_file& file, const std::wstring& staged_path,
                           std::uint64_t run_total, std::uint64_t& run_remaining);
     Cfault end_writing();
+    // Waits for the digests under way and lets go of every staged file, unflushed,
+    // so that the run can be undone.
+    void abandon_writing();
 
 private:
     Cfault write_blocks(const std::wstring& source_path, const std::wstring& staged_path,
                         const std::wstring& dest_path, const Ctarget& target,
-                        std::uint64_t run_total, std::uint64_t& run_remaining);
+                        const std::vector<Csha256_digest>* expected, std::uint64_t run_total,
+                        std::uint64_t& run_remaining);
+    // Hands the written file to the digest pool: its bytes when the block holds the
+    // whole file, else the staged file itself.
+    void check_later(const std::vector<Csha256_digest>& expected, bool whole_in_block,
+                     std::uint64_t size, const std::wstring& staged_path,
+                     const std::wstring& source_path, const std::wstring& dest_path);
+    // Waits for the digests handed over; the fault of the first file found wrong.
+    Cfault digests_checked();
     // The new file made by its patch from the installed file, and checked: the
     // patch's windows, its own digest where gamedata.sha256 lists it, and the new
     // bytes' digest that after.sha256 lists.
@@ -58,6 +72,9 @@ private:
     // The digests of the new bytes match; the file on the disk and closed.
     Cfault finish_file(Chandle& staged, std::uint64_t size, const std::wstring& staged_path,
                        const std::wstring& source_path, const std::wstring& dest_path);
+    // file_written, then the dialog's turn after a flush that may have taken a while.
+    Cfault file_done(Chandle& staged, std::uint64_t size, const std::wstring& staged_path,
+                     const std::wstring& dest_path);
     // A staged file written again in this run (a file planned twice) is let go first.
     void let_go_of(const std::wstring& staged_path);
     // This file's new bytes are completely written: on the disk and the file closed,
@@ -72,8 +89,14 @@ private:
     Crun_progress& progress_;
     std::vector<char> block_;
     const Cexpected_digests* expected_digests_ = nullptr;  // null: no file is checked
-    Cdigest_check digest_check_;  // of the file being written
+    Cdigest_check digest_check_;  // of the patched file being written
     Cdigest_check patch_check_;   // of the patch being read
+    Cdigest_pool digest_pool_;    // of the files copied whole
+    struct Cchecked_file {
+        std::wstring source_path;  // named when its bytes are not the listed ones
+        std::wstring dest_path;    // named when the staged file cannot be read back
+    };
+    std::vector<Cchecked_file> checked_;  // by the id handed to digest_pool_
     Cupdate_folders folders_;
     bool flush_each_file_ = true;  // false: one flush of the volume instead
     struct Ckept_file {
