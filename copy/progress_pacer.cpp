@@ -22,9 +22,14 @@ Cclock replace_progress_clock(Cclock clock)
 
 Cprogress_pacer::Cprogress_pacer() : clock_(current_clock) {}
 
+Cprogress_pacer::Cprogress_pacer(std::uint64_t interval_ms)
+    : clock_(current_clock), interval_ms_(interval_ms)
+{
+}
+
 bool Cprogress_pacer::due() const
 {
-    return !ever_shown_ || clock_() - last_shown_ >= frame_ms;
+    return !ever_shown_ || clock_() - last_shown_ >= interval_ms_;
 }
 
 void Cprogress_pacer::shown()

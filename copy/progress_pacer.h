@@ -22,6 +22,8 @@ public:
 
     Cprogress_pacer();
     explicit Cprogress_pacer(Cclock clock) : clock_(clock) {}
+    // A pace of its own: at most once per `interval_ms`.
+    explicit Cprogress_pacer(std::uint64_t interval_ms);
 
     // True when the dialog has not been brought up to date for a frame (or ever).
     bool due() const;
@@ -30,6 +32,7 @@ public:
 
 private:
     Cclock clock_;
+    std::uint64_t interval_ms_ = frame_ms;
     bool ever_shown_ = false;
     std::uint64_t last_shown_ = 0;
 };

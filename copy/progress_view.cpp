@@ -21,17 +21,25 @@ void Cprogress_view::block_written(std::uint64_t run_done, std::uint64_t run_tot
     positions_[0] = progress_position(run_done, run_total);
     positions_[1] = progress_position(file_done, file_size);
     refresh(false);
-    ruko::pump_messages();
+    pump_if_due();
 }
 
 void Cprogress_view::flushed()
 {
-    ruko::pump_messages();
+    pump_if_due();
 }
 
 void Cprogress_view::waiting()
 {
+    pump_if_due();
+}
+
+void Cprogress_view::pump_if_due()
+{
+    if (!pump_pacer_.due())
+        return;
     ruko::pump_messages();
+    pump_pacer_.shown();
 }
 
 void Cprogress_view::show_now()

@@ -41,10 +41,15 @@ private:
     };
 
     void refresh(bool now);
+    // The dialog's messages handled (moving, closing) every few milliseconds, well
+    // within a frame: looking for them after every small file would cost about as
+    // much as writing the file.
+    void pump_if_due();
     void show_position(int bar, int position);
 
     Cupdate_process_dialog& dialog_;
-    Cprogress_pacer pacer_;
+    Cprogress_pacer pacer_;       // of the painting
+    Cprogress_pacer pump_pacer_{std::uint64_t{5}};  // of the messages
     bool started_ = false;  // the first file's path has been shown
     std::wstring text_;     // the latest state: the path of the file being copied...
     int positions_[2] = {-1, -1};  // ...and both bar positions (-1: none yet)

@@ -22,7 +22,7 @@ public:
     virtual void block_written(std::uint64_t run_done, std::uint64_t run_total,
                                std::uint64_t file_done, std::uint64_t file_size) = 0;
     // A flush to the disk took a while: what came meanwhile (the dialog closed) is
-    // handled before the next file is shown.
+    // handled before the next file is shown, within a few milliseconds.
     virtual void flushed() = 0;
     // The phase waits for work of its own threads (the digests of the files written):
     // called every few milliseconds meanwhile, for the dialog's messages.

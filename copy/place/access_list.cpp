@@ -4,15 +4,15 @@
 
 namespace {
 
-// The self-relative security descriptor of `path` with its access list; empty when
-// it cannot be read. Most lists fit the first buffer, so one call reads them.
-std::vector<BYTE> access_descriptor(const std::wstring& path)
+// A self-relative security descriptor with its access list, read by `read` (a call
+// with the buffer, its size and the size needed); empty when it cannot be read.
+// Most lists fit the first buffer, so one call reads them.
+template <class Cread>
+std::vector<BYTE> read_descriptor(Cread read)
 {
-    const std::wstring file = long_path(path);
     std::vector<BYTE> descriptor(512);
     DWORD needed = 0;
-    while (!GetFileSecurityW(file.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(),
-                             static_cast<DWORD>(descriptor.size()), &needed)) {
+    while (!read(descriptor.data(), static_cast<DWORD>(descriptor.size()), &needed)) {
         if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed <= descriptor.size())
             return {};
         descriptor.resize(needed);
@@ -21,7 +21,22 @@ std::vector<BYTE> access_descriptor(const std::wstring& path)
     return descriptor;
 }
 
+std::vector<BYTE> access_descriptor(const std::wstring& path)
+{
+    const std::wstring file = long_path(path);
+    return read_descriptor([&](BYTE* buffer, DWORD size, DWORD* needed) {
+        return GetFileSecurityW(file.c_str(), DACL_SECURITY_INFORMATION, buffer, size, needed);
+    });
+}
+
 }  // namespace
+
+std::vector<BYTE> access_descriptor(HANDLE file)
+{
+    return read_descriptor([&](BYTE* buffer, DWORD size, DWORD* needed) {
+        return GetKernelObjectSecurity(file, DACL_SECURITY_INFORMATION, buffer, size, needed);
+    });
+}
 
 bool has_explicit_entries(const ACL* dacl, bool dacl_present)
 {
@@ -40,7 +55,13 @@ bool has_explicit_entries(const ACL* dacl, bool dacl_present)
 
 bool Caccess_carrier::carry(const std::wstring& from, const std::wstring& to)
 {
-    std::vector<BYTE> descriptor = access_descriptor(from);
+    return carry(std::vector<BYTE>(), from, to);
+}
+
+bool Caccess_carrier::carry(const std::vector<BYTE>& from_list, const std::wstring& from,
+                            const std::wstring& to)
+{
+    std::vector<BYTE> descriptor = from_list.empty() ? access_descriptor(from) : from_list;
     if (descriptor.empty())
         return true;
     BOOL present = FALSE;

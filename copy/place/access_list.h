@@ -14,6 +14,10 @@
 // set on purpose and count as well.
 bool has_explicit_entries(const ACL* dacl, bool dacl_present);
 
+// The access list of a file opened with READ_CONTROL, as a self-relative security
+// descriptor; empty when it cannot be read.
+std::vector<BYTE> access_descriptor(HANDLE file);
+
 // Gives new files the access lists of the files they replace, for one run.
 class Caccess_carrier {
 public:
@@ -22,6 +26,10 @@ public:
     // file keeps what it inherited. False only when `from` has such entries and
     // `to` cannot take them; a list that cannot be read is left to the system.
     bool carry(const std::wstring& from, const std::wstring& to);
+    // The same with the old file's list read already, through a handle the caller
+    // had open (empty: it could not be read, and `from` is read by its path).
+    bool carry(const std::vector<BYTE>& from_list, const std::wstring& from,
+               const std::wstring& to);
 
 private:
     // A list that a new file of this run was found to have already. Every new file

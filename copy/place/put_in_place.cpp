@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <set>
+#include <vector>
 
 #include "copy/base/cut_off.h"
 #include "copy/base/held_files.h"
@@ -40,10 +41,20 @@ Cmove_outcome after_waiting(const std::wstring& target, bool read_only)
 // Whether another program holds the target so that it cannot be replaced: opened
 // for deletion with every sharing, as the rename over it will. Asked before the
 // link is made, since a link to a held file cannot be removed until it is let go.
-Cmove_outcome free_to_replace(const std::wstring& target, bool read_only)
+// The same open reads the target's access list into `access_list` (one open of the
+// file fewer per file); where the list may not be read, deletion is asked alone.
+Cmove_outcome free_to_replace(const std::wstring& target, bool read_only,
+                              std::vector<BYTE>& access_list)
 {
     const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-    const Chandle probe = open_file(target, DELETE, share, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+    Chandle probe =
+        open_file(target, DELETE | READ_CONTROL, share, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+    if (probe.is_open()) {
+        access_list = access_descriptor(probe.get());
+        return Cmove_outcome::moved;
+    }
+    if (GetLastError() == ERROR_ACCESS_DENIED)
+        probe = open_file(target, DELETE, share, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
     if (probe.is_open() || !is_held_or_refused(GetLastError()))
         return Cmove_outcome::moved;  // free, or the rename tells what is wrong
     return after_waiting(target, read_only);
@@ -107,10 +118,11 @@ Cmove_outcome replace_keeping_old(const std::wstring& staged, const std::wstring
                                   const std::wstring& target, bool read_only,
                                   Caccess_carrier& access, bool names_in_order)
 {
-    const Cmove_outcome free = free_to_replace(target, read_only);
+    std::vector<BYTE> access_list;
+    const Cmove_outcome free = free_to_replace(target, read_only, access_list);
     if (free != Cmove_outcome::moved)
         return free;
-    if (!access.carry(target, staged))
+    if (!access.carry(access_list, target, staged))
         return Cmove_outcome::refused;
     if (!read_only && make_hard_link(old, target)) {
         cut_off_point();

@@ -67,4 +67,40 @@ TEST_F(Progress_view, SetTextCrlfWithoutWindowDoesNothing)
     EXPECT_EQ(update_process_dialog.file_text.get_text(), L"");
 }
 
+// The dialog's messages are looked for every few milliseconds of the copy, not
+// after every file: a message posted just after a look waits for the next one.
+std::uint64_t fake_now = 0;
+std::uint64_t fake_clock()
+{
+    return fake_now;
+}
+
+TEST_F(Progress_view, HandlesTheDialogsMessagesEveryFewMilliseconds)
+{
+    open_dialog();
+    replace_progress_clock(fake_clock);
+    fake_now = 100;
+    Cprogress_view view(update_process_dialog);
+    const auto waiting_message = [] {
+        MSG message;
+        return PeekMessageW(&message, update_process_dialog.hwnd, WM_APP, WM_APP, PM_NOREMOVE) !=
+               FALSE;
+    };
+    view.flushed();  // the first look at once
+    PostMessageW(update_process_dialog.hwnd, WM_APP, 0, 0);
+    struct {
+        std::uint64_t now;
+        bool looked;
+    } const steps[] = {{100, false}, {104, false}, {105, true}};
+    for (const auto& step : steps) {
+        fake_now = step.now;
+        view.block_written(1, 2, 1, 2);
+        EXPECT_EQ(waiting_message(), !step.looked) << step.now;
+    }
+    PostMessageW(update_process_dialog.hwnd, WM_APP, 0, 0);
+    fake_now = 110;
+    view.waiting();
+    EXPECT_FALSE(waiting_message()) << "a wait for the digests looks too";
+}
+
 }  // namespace
