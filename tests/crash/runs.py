@@ -421,7 +421,8 @@ def record_run(slot, answer, out_dir, server_extra=(), program_extra=(),
         if reaper.ended.is_set() or server.poll() is not None:
             # The server was killed before the program started: the program would
             # start a server of its own, untraced.
-            return ["the server ended before the program started"], []
+            return ["the server ended before the program started"] + \
+                (["hang"] if fired.is_set() else []), []
         wrap = in_group_of_its_own(group_file) + \
             strace_command(os.path.join(out_dir, "program"), program_extra) + ["--"]
         problems, boxes = slot.run(answer, wrap=wrap)
