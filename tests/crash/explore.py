@@ -33,6 +33,7 @@ import concurrent.futures
 import hashlib
 import os
 import pickle
+import shutil
 import sys
 import time
 
@@ -53,7 +54,7 @@ RECORDING_TRIES = 5
 # A run killed on a chosen call takes a few seconds (Wine's start under the tracers
 # included): one that has not ended after REAL_CUT_HANG_SECONDS stalled, and is made
 # again, up to REAL_CUT_TRIES times in all.
-REAL_CUT_HANG_SECONDS = 30
+REAL_CUT_HANG_SECONDS = 20
 REAL_CUT_TRIES = 3
 
 
@@ -460,6 +461,15 @@ def explore_real_cuts(explorer, count=0):
             # What the killed run did, from its own trace.
             calls = read_calls(trace_dir)
             call = killed_call(calls, who, op["call"]["name"])
+            if call is None:
+                # Kept for a look at what went on instead.
+                kept = "%s-op%d-%d" % (trace_dir, index, attempt + 1)
+                shutil.rmtree(kept, ignore_errors=True)
+                shutil.copytree(trace_dir, kept)
+                for name in ("relay.log", "transcript.jsonl", "watcher.out"):
+                    if os.path.exists(os.path.join(slot.out_dir, name)):
+                        shutil.copy(os.path.join(slot.out_dir, name), kept)
+                print("  (no kill on op %d: the run's traces are kept in %s)" % (index, kept))
             if call is not None or "hang" not in problems or attempt + 1 == REAL_CUT_TRIES:
                 break
             # Wine stalled under the tracer before the kill came (as it does now and

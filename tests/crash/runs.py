@@ -390,9 +390,11 @@ def end_everything(group_file, fired):
                         state = f.read().rsplit(")", 1)[1].split()[0]
                     with open("/proc/%d/task/%s/wchan" % (pid, tid)) as f:
                         wchan = f.read()
+                    with open("/proc/%d/task/%s/syscall" % (pid, tid)) as f:
+                        call = f.read().split(" ")[0].strip()
                 except OSError:
                     continue
-                out.write("%d/%s %s %s %s\n" % (pid, tid, comm_of(pid), state, wchan))
+                out.write("%d/%s %s %s %s %s\n" % (pid, tid, comm_of(pid), state, wchan, call))
     end_run(group)
 
 
