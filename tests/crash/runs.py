@@ -32,6 +32,9 @@ RUN_TIMEOUT = 30
 RECORD_HANG_SECONDS = 90
 # Seconds the rest of a run is given to end by itself after its server was killed.
 KILL_GRACE_SECONDS = 2
+# Seconds the server may run without a system call before it counts as stuck (it
+# waits for its clients' requests in one).
+SPIN_SECONDS = 3
 
 # The calls through which Wine changes files (the wineserver opens, renames, links,
 # removes and flushes; the program's process writes), and lseek for the positions of
@@ -345,15 +348,27 @@ def stop_traced_server(process):
     stop_server()
 
 
+def server_spins(tracer):
+    """Whether the server that `tracer` traces runs outside any system call."""
+    try:
+        with open("/proc/%d/task/%d/children" % (tracer, tracer)) as f:
+            server = int(f.read().split()[0])
+        with open("/proc/%d/syscall" % server) as f:
+            return f.read().startswith("running")
+    except (OSError, ValueError, IndexError):
+        return False
+
+
 class Creaper:
     """Ends the rest of a run whose wineserver was killed: Wine's programs wait for
     ever on the pipes of a server that is gone (their threads sleep in a read of a
     pipe whose other end they hold themselves), and so do the program's tracer, the
     watcher and Wine's background programs. Once the server's tracer has ended (the
     server is gone), the run is given KILL_GRACE_SECONDS to end by itself, then every
-    process of it is ended."""
+    process of it is ended. It also tells (on_spin) when the server is stuck."""
 
-    def __init__(self, server, group_file):
+    def __init__(self, server, group_file, on_spin=None):
+        self.on_spin = on_spin
         self.server = server
         self.group_file = group_file
         self.stopping = threading.Event()
@@ -362,7 +377,19 @@ class Creaper:
         self.thread.start()
 
     def watch(self):
+        spinning_since = None
         while not self.stopping.is_set():
+            # Wine's server now and then spins for ever (scripts/e2e.py, kill_wine),
+            # here most often right after the question is answered: seen running outside
+            # any call for SPIN_SECONDS, it is taken for stuck and the run is ended as
+            # its watchdog ends it.
+            if not server_spins(self.server.pid):
+                spinning_since = None
+            elif spinning_since is None:
+                spinning_since = time.time()
+            elif time.time() - spinning_since >= SPIN_SECONDS and self.on_spin:
+                self.on_spin()
+                return
             if self.server.poll() is not None:
                 group = process_group_in(self.group_file)
                 if self.stopping.wait(KILL_GRACE_SECONDS):
@@ -409,10 +436,11 @@ def record_run(slot, answer, out_dir, server_extra=(), program_extra=(),
     os.makedirs(out_dir)
     group_file = os.path.join(out_dir, "program.group")
     server = start_traced_server(out_dir, server_extra)
-    reaper = Creaper(server, group_file)
     # Wine's server has been seen to spin forever under load (scripts/e2e.py): ended
-    # after a while, the run reports the hang and is made again by the caller.
+    # after a while, or once it is seen spinning, the run reports the hang and is made
+    # again by the caller.
     fired = threading.Event()
+    reaper = Creaper(server, group_file, lambda: end_everything(group_file, fired))
     watchdog = threading.Timer(hang_seconds, end_everything, [group_file, fired])
     watchdog.start()
     try:
