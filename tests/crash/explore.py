@@ -21,7 +21,8 @@ Models: ordered, ntfs, no-journal (see models.py), and during-mend: the mending 
 itself recorded on a tree cut during the swap of files and on one cut after "done",
 each prefix of it checked the same way. real-cuts compares the recording with the
 real thing: the program or the server killed by strace at a chosen call, the tree
-it left against the tree built for the same cut.
+it left against the tree built for the same cut (and its own trace against the
+recording).
 
 Run inside the rig (scripts/test does so):
     python3 tests/crash/explore.py --build-dir build/x64 ordered
@@ -32,11 +33,12 @@ import concurrent.futures
 import hashlib
 import os
 import pickle
+import shutil
 import sys
 import time
 
 import runs
-from extract import apply, extract
+from extract import apply, extract, read_calls
 from fsmodel import materialize, plain_view, read_back, snapshot, tree_from_disk
 from models import MODELS, Cstates, keep_all, prefix_trees
 
@@ -49,6 +51,11 @@ RUNS_AFTER_HANG = 3
 # Under strace Wine stalls after a run now and then (about one run in three): a
 # recording is tried up to this often, each stall ended by the recorder's watchdog.
 RECORDING_TRIES = 5
+# A run killed on a chosen call takes a few seconds (Wine's start under the tracers
+# included): one that has not ended after REAL_CUT_HANG_SECONDS stalled, and is made
+# again, up to REAL_CUT_TRIES times in all.
+REAL_CUT_HANG_SECONDS = 20
+REAL_CUT_TRIES = 3
 
 
 class Cexplorer:
@@ -364,56 +371,162 @@ def explore_during_mend(explorer):
 
 
 def real_cut_points(ops):
-    """The operations a real cut is made at: every one of the wineserver (one
-    thread, so strace's count of its calls of a name is the same in every run), and
-    the program's attribute changes. The program's data writes are left out: its
-    other threads (and the watcher's) write too, and strace counts per thread."""
-    return [i for i, op in enumerate(ops)
-            if op["who"] == "server" or op["call"]["name"] in ("fchmod", "fchmodat")]
+    """The operations a real cut is made at, as (who is killed, op index). The
+    wineserver at any of its operations: it has one thread, so strace's count of its
+    calls of a name is the same in every run (the closest to a power loss at that
+    operation). The program (the player ending the updater in Task Manager) at its
+    flushes and attribute changes, which one thread of it makes and no other. The
+    program's data writes are left out: its other threads (and the watcher's) write
+    too (Wine's requests to its server are writes), and strace counts per thread."""
+    points = []
+    for i, op in enumerate(ops):
+        if op["who"] == "server":
+            points.append(("server", i))
+        elif op["who"] == "program" and op["call"]["name"] in ("fsync", "fdatasync", "fchmod",
+                                                               "fchmodat"):
+            points.append(("program", i))
+    return points
 
 
 def a_few(points, count):
-    """`count` of the points, spread over the run (all of them for 0)."""
+    """`count` of the points (all of them for 0), spread over the run: half of them
+    (rounded down) where the program is killed, the rest where the server is."""
     if not count or count >= len(points):
         return points
-    return [points[round(i * (len(points) - 1) / (count - 1))] for i in range(count)]
+    chosen = []
+    for who, share in (("program", count // 2), ("server", count - count // 2)):
+        mine = [p for p in points if p[0] == who]
+        if share == 1:
+            chosen += mine[:1]
+        elif share > 1:
+            chosen += [mine[round(i * (len(mine) - 1) / (share - 1))] for i in range(share)]
+    return sorted(set(chosen), key=lambda p: p[1])
+
+
+def killed_call(calls, who, name):
+    """The call the injected kill came on: the one of that name that never returned,
+    on the side that was killed."""
+    for call in calls:
+        if call["who"] == who and call["call"] == name and call["ret"] is None:
+            return call
+    return None
+
+
+def describe_difference(left, built):
+    """What a left tree has that a built one has not, name by name."""
+    parts = []
+    for rel in sorted(set(left[0]) | set(built[0])):
+        got, want = left[0].get(rel), built[0].get(rel)
+        if got == want:
+            continue
+        if got is None:
+            parts.append("%s missing" % rel)
+        elif want is None:
+            parts.append("%s left (%r%s)" % (rel, got[0][:24], ", read-only" if got[1] else ""))
+        elif got[0] != want[0]:
+            parts.append("%s holds %r, built %r" % (rel, got[0][:24], want[0][:24]))
+        else:
+            parts.append("%s %s" % (rel, "read-only" if got[1] else "writable"))
+    for rel in sorted(left[1] ^ built[1]):
+        parts.append("folder %s %s" % (rel, "left" if rel in left[1] else "missing"))
+    return ", ".join(parts) or "nothing"
 
 
 def explore_real_cuts(explorer, count=0):
     """The wineserver or the program killed by strace on entering the call of an
-    operation (the call is not made); the tree left must be the tree built for the
-    cut just before that operation."""
+    operation (the call is not made). The killed run's own trace must show the
+    operations before it made as recorded and the kill on that call, and the tree
+    left must be the tree built for the cut just before that operation. A kill that
+    comes on another call is reported, and its tree must still be one of the built
+    ones."""
     initial, ops = cached_recording(explorer, "links")
     explorer.old = plain_view(snapshot(initial, keep_all))
     print_operations("the recorded run", ops)
     views = [plain_view(snapshot(tree, keep_all)) for tree in prefix_trees(initial, ops)]
     slot = explorer.recorder
-    unlike = 0
+    unlike = missed = 0
     points = a_few(real_cut_points(ops), count)
-    for index in points:
+    kinds = {who: sum(1 for w, _ in points if w == who) for who in ("program", "server")}
+    for who, index in points:
         op = ops[index]
+        started = time.time()
         fault = ("-e", "inject=%s:signal=SIGKILL:when=%d" % (op["call"]["name"], op["call"]["nth"]))
-        slot.clear_installation()
-        slot.put_old_installation(explorer.case)
         trace_dir = os.path.join(explorer.out_root, "trace-real-cut")
-        runs.record_run(slot, "yes", trace_dir, fault if op["who"] == "server" else (),
-                        fault if op["who"] == "program" else ())
+        for attempt in range(REAL_CUT_TRIES):
+            slot.clear_installation()
+            slot.put_old_installation(explorer.case)
+            problems, _ = runs.record_run(slot, "yes", trace_dir, fault if who == "server" else (),
+                                          fault if who == "program" else (),
+                                          hang_seconds=REAL_CUT_HANG_SECONDS)
+            # What the killed run did, from its own trace.
+            calls = read_calls(trace_dir)
+            call = killed_call(calls, who, op["call"]["name"])
+            if call is None:
+                # Kept for a look at what went on instead.
+                kept = "%s-op%d-%d" % (trace_dir, index, attempt + 1)
+                shutil.rmtree(kept, ignore_errors=True)
+                shutil.copytree(trace_dir, kept)
+                for name in ("relay.log", "transcript.jsonl", "watcher.out"):
+                    if os.path.exists(os.path.join(slot.out_dir, name)):
+                        shutil.copy(os.path.join(slot.out_dir, name), kept)
+                print("  (no kill on op %d: the run's traces are kept in %s)" % (index, kept))
+            if call is not None or "hang" not in problems or attempt + 1 == REAL_CUT_TRIES:
+                break
+            # Wine stalled under the tracer before the kill came (as it does now and
+            # then in a recording): the cut is made again.
+            print("  (Wine stalled before the kill on op %d; cutting it again)" % index)
         left = read_back(slot.install)
+        try:
+            made, _ = extract(trace_dir, initial, slot.install, runs.e2e.prefix(), calls)
+        except ValueError as e:
+            made, trace_problem = None, str(e)
+        same = 0
+        while made is not None and same < min(len(made), index) and \
+                made[same]["what"] == ops[same]["what"]:
+            same += 1
+        if call is None:
+            how = "no kill"
+        elif made is None:
+            how = "killed; its trace cannot be read (%s)" % trace_problem
+        elif same == index and (len(made) == index or made[index]["who"] != who):
+            how = "killed on the op's call, after ops 0-%d as recorded" % (index - 1) \
+                if index else "killed on the op's call, before any operation"
+            after = made[index:]
+            if after:
+                how += "; then %s" % ", ".join(m["who"] + " " + m["what"] for m in after)
+        else:
+            how = "killed on another call (%s), after %d operations, %d of them as recorded" % (
+                call["call"], len(made), same)
         built = [k for k, view in enumerate(views) if view == left]
         if index in built:
             verdict = "as built for cut %d" % index
+        elif built and call is None:
+            verdict = "as built for cut %d" % built[0]
         elif built:
             verdict = "as built for cut %d (the kill came at another call)" % built[0]
         else:
             verdict = "UNLIKE every built tree"
             unlike += 1
-        print("  %s killed on op %d (%s): the installation is %s" % (
-            op["who"], index, op["what"], verdict))
+        print("  %s killed on op %d (%s): %s; the installation is %s (%.0f s)" % (
+            who, index, op["what"], how, verdict, time.time() - started))
+        if problems and call is None:
+            print("      the run: %s" % "; ".join(problems))
+        if call is None:
+            missed += 1  # the cut checked nothing
         if not built:
-            print("      left: %s" % describe_mixture(left[0], left[1], views[index][0] and views[index],
-                                                     views[min(index + 1, len(views) - 1)]))
-    print("crash/real-cuts: %d cuts, %d unlike the built trees" % (len(points), unlike))
-    return unlike == 0
+            print("      left against cut %d: %s" % (index, describe_difference(left, views[index])))
+            if made is not None:
+                try:
+                    replayed = plain_view(snapshot(prefix_trees(initial, made)[-1], keep_all))
+                    print("      its own trace (%d operations) leads %s" % (
+                        len(made), "to the tree it left" if replayed == left else
+                        "elsewhere: %s" % describe_difference(left, replayed)))
+                except ValueError as e:
+                    print("      its own trace cannot be replayed: %s" % e)
+    print("crash/real-cuts: %d cuts (%d of the program, %d of the server), %d unlike the "
+          "built trees, %d without a kill" % (len(points), kinds["program"], kinds["server"],
+                                              unlike, missed))
+    return unlike == 0 and missed == 0
 
 
 def main():

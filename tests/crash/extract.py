@@ -43,33 +43,25 @@ def unescape(text):
     return ESCAPE.sub(repl, text.encode("latin-1"))
 
 
+# The pieces of strace's argument text: a quoted string (its escapes and all, perhaps
+# cut short without its closing quote), a bracket or a comma, or a run of anything else.
+ARGUMENT_PIECE = re.compile(r'"[^"\\]*(?:\\.[^"\\]*)*"?|[\[\]{}()<>,]|[^"\[\]{}()<>,]+', re.S)
+
+
 def split_arguments(text):
     """Splits strace's argument text at its top-level commas."""
-    parts, depth, current, quoted, i = [], 0, [], False, 0
-    while i < len(text):
-        c = text[i]
-        if quoted:
-            current.append(c)
-            if c == "\\" and i + 1 < len(text):
-                current.append(text[i + 1])
-                i += 1
-            elif c == '"':
-                quoted = False
-        elif c == '"':
-            quoted = True
-            current.append(c)
-        elif c in "[{(<":
-            depth += 1
-            current.append(c)
-        elif c in "]})>":
-            depth -= 1
-            current.append(c)
-        elif c == "," and depth == 0:
+    parts, depth, current = [], 0, []
+    for m in ARGUMENT_PIECE.finditer(text):
+        piece = m.group(0)
+        if piece == "," and depth == 0:
             parts.append("".join(current).strip())
             current = []
-        else:
-            current.append(c)
-        i += 1
+            continue
+        if piece in ("[", "{", "(", "<"):
+            depth += 1
+        elif piece in ("]", "}", ")", ">"):
+            depth -= 1
+        current.append(piece)
     if current or parts:
         parts.append("".join(current).strip())
     return parts
@@ -373,11 +365,11 @@ class Cextractor:
         self.moded(call, rel, self.inode_of(rel), args[2])
 
 
-def extract(trace_dir, initial, install, prefix):
+def extract(trace_dir, initial, install, prefix, calls=None):
     """The operations of the recorded run on the installation, in order, and the
-    tree they lead to."""
+    tree they lead to (from the calls of its trace, when they were read already)."""
     extractor = Cextractor(initial, Cpaths(install, prefix))
-    for call in read_calls(trace_dir):
+    for call in read_calls(trace_dir) if calls is None else calls:
         extractor.feed(call)
     return extractor.ops, extractor.tree
 

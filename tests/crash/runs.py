@@ -30,6 +30,11 @@ CAPTION = "ベロック物語"
 RUN_TIMEOUT = 30
 # Seconds a recorded run may take before Wine counts as hung.
 RECORD_HANG_SECONDS = 90
+# Seconds the rest of a run is given to end by itself after its server was killed.
+KILL_GRACE_SECONDS = 2
+# Seconds the server may run without a system call before it counts as stuck (it
+# waits for its clients' requests in one).
+SPIN_SECONDS = 3
 
 # The calls through which Wine changes files (the wineserver opens, renames, links,
 # removes and flushes; the program's process writes), and lseek for the positions of
@@ -175,14 +180,156 @@ def strace_command(out_base, extra=()):
             "-e", "trace=" + TRACED_CALLS, "-o", out_base] + list(extra)
 
 
+def in_group_of_its_own(group_file):
+    """A command prefix that starts the rest of the command in a session (and a
+    process group) of its own and writes its id to group_file: the run's tracer and
+    every process it traces can then be ended together without ending the caller."""
+    return [sys.executable, "-c",
+            "import os, sys; os.setsid(); open(sys.argv[1], 'w').write(str(os.getpid())); "
+            "os.execvp(sys.argv[2], sys.argv[2:])", group_file]
+
+
+def process_group_in(group_file):
+    try:
+        with open(group_file) as f:
+            return int(f.read())
+    except (OSError, ValueError):
+        return None
+
+
+def alive(pid):
+    """Whether the process has a thread that has not ended (a process whose first
+    thread ended shows as a zombie while its other threads run on)."""
+    try:
+        tasks = os.listdir("/proc/%d/task" % pid)
+    except OSError:
+        return False
+    for tid in tasks:
+        try:
+            with open("/proc/%d/task/%s/stat" % (pid, tid)) as f:
+                if f.read().rsplit(")", 1)[1].split()[0] not in ("Z", "X"):
+                    return True
+        except (OSError, IndexError):
+            pass
+    return False
+
+
+def my_ancestors():
+    pids, pid = set(), os.getpid()
+    while pid > 1:
+        pids.add(pid)
+        try:
+            with open("/proc/%d/stat" % pid) as f:
+                pid = int(f.read().rsplit(")", 1)[1].split()[1])
+        except (OSError, ValueError, IndexError):
+            break
+    return pids
+
+
+def run_processes(group=None):
+    """The live processes of the run: those of the process group `group` and every
+    process of this prefix's Wine (its server, the programs and Wine's background
+    programs, and the tracers started for it). A process is known by WINEPREFIX in the
+    environment of any of its threads: once its first thread has ended, a process
+    shows no environment, no command line and no executable of its own, and Wine's
+    programs waiting on a server that was killed are often left so."""
+    want = ("WINEPREFIX=" + e2e.prefix()).encode()
+    mine = my_ancestors()
+    found = []
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit() or int(entry) in mine or not alive(int(entry)):
+            continue
+        pid = int(entry)
+        try:
+            with open("/proc/%d/stat" % pid) as f:
+                pgrp = int(f.read().rsplit(")", 1)[1].split()[2])
+        except (OSError, ValueError, IndexError):
+            continue
+        if group is not None and pgrp == group:
+            found.append(pid)
+            continue
+        try:
+            tasks = os.listdir("/proc/%d/task" % pid)
+        except OSError:
+            continue
+        for tid in tasks:
+            try:
+                with open("/proc/%d/task/%s/environ" % (pid, tid), "rb") as f:
+                    env = f.read().split(b"\0")
+                with open("/proc/%d/task/%s/comm" % (pid, tid), "rb") as f:
+                    comm = f.read().strip()
+            except OSError:
+                continue
+            if not env or env == [b""]:
+                continue
+            exe = ""
+            try:
+                exe = os.readlink("/proc/%d/exe" % pid)
+            except OSError:
+                pass
+            # Wine's own processes (their executable lies in Wine's folder, or cannot be
+            # read any more) and tracers; not a shell or a display that only shares
+            # the variable.
+            if want in env and (not exe or "/wine/" in exe or comm == b"strace"):
+                found.append(pid)
+            break
+    return found
+
+
+def comm_of(pid):
+    try:
+        with open("/proc/%d/comm" % pid) as f:
+            return f.read().strip()
+    except OSError:
+        return ""
+
+
+def end_run(group=None):
+    """Ends every process of the run at once (see run_processes) and waits until none
+    is left. The tracers are left to end by themselves when the processes they trace
+    have ended (their trace files are then whole); one that does not, is ended too."""
+    for attempt in range(100):
+        found = run_processes(group)
+        if not found:
+            return True
+        tracers = [pid for pid in found if comm_of(pid) == "strace"]
+        for pid in found:
+            if pid not in tracers or attempt >= 30:
+                try:
+                    os.kill(pid, signal.SIGKILL)
+                except OSError:
+                    pass
+        time.sleep(0.1)
+    return not run_processes(group)
+
+
+def server_sockets():
+    st = os.stat(e2e.prefix())
+    name = "server-%x-%x/socket" % (st.st_dev, st.st_ino)
+    return glob.glob("/tmp/wine-*/" + name) + glob.glob("/tmp/.wine-%d/%s" % (os.getuid(), name))
+
+
+def clear_prefix(group=None):
+    """Ends what is left of the prefix's Wine (and of the process group `group`). A
+    server that was killed leaves its socket behind: with none of the prefix's
+    processes left it is removed, so that the socket seen next is a new server's (a
+    program started before would find none listening and start a server of its own,
+    untraced)."""
+    if not end_run(group):
+        raise RuntimeError("Wine's processes of %s cannot be ended" % e2e.prefix())
+    for path in server_sockets():
+        os.remove(path)
+
+
 def start_traced_server(out_dir, extra=()):
     """Starts the prefix's wineserver under strace (after ending any other), and waits
     until it listens."""
     stop_server()
+    clear_prefix()
     log = open(os.path.join(out_dir, "server-strace.log"), "wb")
     process = subprocess.Popen(strace_command(os.path.join(out_dir, "server"), extra) +
                                ["wineserver", "-f", "-p"], stdout=log, stderr=log,
-                               stdin=subprocess.DEVNULL)
+                               stdin=subprocess.DEVNULL, start_new_session=True)
     for _ in range(200):
         if server_listens():
             return process
@@ -201,25 +348,120 @@ def stop_traced_server(process):
     stop_server()
 
 
-def record_run(slot, answer, out_dir, server_extra=(), program_extra=()):
+def server_spins(tracer):
+    """Whether the server that `tracer` traces runs outside any system call."""
+    try:
+        with open("/proc/%d/task/%d/children" % (tracer, tracer)) as f:
+            server = int(f.read().split()[0])
+        with open("/proc/%d/syscall" % server) as f:
+            return f.read().startswith("running")
+    except (OSError, ValueError, IndexError):
+        return False
+
+
+class Creaper:
+    """Ends the rest of a run whose wineserver was killed: Wine's programs wait for
+    ever on the pipes of a server that is gone (their threads sleep in a read of a
+    pipe whose other end they hold themselves), and so do the program's tracer, the
+    watcher and Wine's background programs. Once the server's tracer has ended (the
+    server is gone), the run is given KILL_GRACE_SECONDS to end by itself, then every
+    process of it is ended. It also tells (on_spin) when the server is stuck."""
+
+    def __init__(self, server, group_file, on_spin=None):
+        self.on_spin = on_spin
+        self.server = server
+        self.group_file = group_file
+        self.stopping = threading.Event()
+        self.ended = threading.Event()
+        self.thread = threading.Thread(target=self.watch, daemon=True)
+        self.thread.start()
+
+    def watch(self):
+        spinning_since = None
+        while not self.stopping.is_set():
+            # Wine's server now and then spins for ever (scripts/e2e.py, kill_wine),
+            # here most often right after the question is answered: seen running outside
+            # any call for SPIN_SECONDS, it is taken for stuck and the run is ended as
+            # its watchdog ends it.
+            if not server_spins(self.server.pid):
+                spinning_since = None
+            elif spinning_since is None:
+                spinning_since = time.time()
+            elif time.time() - spinning_since >= SPIN_SECONDS and self.on_spin:
+                self.on_spin()
+                return
+            if self.server.poll() is not None:
+                group = process_group_in(self.group_file)
+                if self.stopping.wait(KILL_GRACE_SECONDS):
+                    return
+                self.ended.set()
+                end_run(group)
+                return
+            self.stopping.wait(0.05)
+
+    def stop(self):
+        self.stopping.set()
+        self.thread.join()
+
+
+def end_everything(group_file, fired):
+    """The watchdog's end of a run that hung: every process of it and of the prefix,
+    after writing where each of their threads waited (hang.txt beside the traces)."""
+    fired.set()
+    group = process_group_in(group_file)
+    with open(os.path.join(os.path.dirname(group_file), "hang.txt"), "w") as out:
+        for pid in run_processes(group):
+            for tid in sorted(os.listdir("/proc/%d/task" % pid) if alive(pid) else []):
+                try:
+                    with open("/proc/%d/task/%s/stat" % (pid, tid)) as f:
+                        state = f.read().rsplit(")", 1)[1].split()[0]
+                    with open("/proc/%d/task/%s/wchan" % (pid, tid)) as f:
+                        wchan = f.read()
+                    with open("/proc/%d/task/%s/syscall" % (pid, tid)) as f:
+                        call = f.read().split(" ")[0].strip()
+                except OSError:
+                    continue
+                out.write("%d/%s %s %s %s %s\n" % (pid, tid, comm_of(pid), state, wchan, call))
+    end_run(group)
+
+
+def record_run(slot, answer, out_dir, server_extra=(), program_extra=(),
+               hang_seconds=RECORD_HANG_SECONDS):
     """One run of the slot's updater with both Wine processes under strace; the
     traces land in out_dir (server.TID, program.TID). Gives the problems and the
-    boxes seen."""
+    boxes seen. A kill injected into the server (server_extra) ends the whole run
+    soon after the server is gone (Creaper); a kill injected into the program ends
+    the program, and the watcher and the tracer with it."""
     shutil.rmtree(out_dir, ignore_errors=True)
     os.makedirs(out_dir)
+    group_file = os.path.join(out_dir, "program.group")
     server = start_traced_server(out_dir, server_extra)
     # Wine's server has been seen to spin forever under load (scripts/e2e.py): ended
-    # after a while, the run reports the hang and is made again by the caller.
-    watchdog = threading.Timer(RECORD_HANG_SECONDS, e2e.kill_wine)
+    # after a while, or once it is seen spinning, the run reports the hang and is made
+    # again by the caller.
+    fired = threading.Event()
+    reaper = Creaper(server, group_file, lambda: end_everything(group_file, fired))
+    watchdog = threading.Timer(hang_seconds, end_everything, [group_file, fired])
     watchdog.start()
     try:
         # Wine's own background programs (services, the desktop) start with the first
         # program and live as long as the server: started untraced, so that the
         # program's tracer ends with the program.
         e2e.run_wine(["cmd", "/c", "exit"], os.path.join(out_dir, "wine.log"))
-        wrap = strace_command(os.path.join(out_dir, "program"), program_extra) + ["--"]
+        if reaper.ended.is_set() or server.poll() is not None:
+            # The server was killed before the program started: the program would
+            # start a server of its own, untraced.
+            return ["the server ended before the program started"] + \
+                (["hang"] if fired.is_set() else []), []
+        wrap = in_group_of_its_own(group_file) + \
+            strace_command(os.path.join(out_dir, "program"), program_extra) + ["--"]
         problems, boxes = slot.run(answer, wrap=wrap)
-        return problems + (["hang"] if watchdog.finished.is_set() else []), boxes
+        if reaper.ended.is_set():
+            problems.append("the server ended during the run")
+        return problems + (["hang"] if fired.is_set() else []), boxes
     finally:
         watchdog.cancel()
+        watchdog.join()  # a watchdog that fired has ended what it found
+        reaper.stop()
         stop_traced_server(server)
+        clear_prefix(process_group_in(group_file))
