@@ -36,7 +36,9 @@ compare (raw times flatter whichever tool pays more fixed cost). Prints raw time
 copy work, the ratios updater/xcopy against the targets, each tool's cost per file
 and per MiB, the cost of the digest list (copy work with it against copy work
 without it plus sha256sum's time for the same bytes), and the system's SHA-256 under
-Wine against sha256sum on one file.
+Wine against sha256sum on one file. With --before OLD.exe an earlier build is
+timed in the same rounds too (plain and with the list), for a change's before and
+after on one machine state: the times of separate runs drift more than most changes.
 
 Run through bench/run, which enters the rig and builds the updater and the watcher.
 """
@@ -68,6 +70,8 @@ PATCH_BENCH = False  # --trees ...,patch
 PATCH_FILES = None
 BENCH_TREES = TREES
 INTO_EXISTING = True  # the destination holds the files already (--into)
+BEFORE_EXE = None  # --before: an earlier updater.exe timed in the same rounds
+BEFORE_NAME = "updater-before.exe"
 
 
 def drive_c(*parts):
@@ -175,6 +179,8 @@ def prepare_world(build_dir, exe=None):
         if not os.path.exists(digest_list_path(tree)):
             write_digest_list(tree)
         shutil.copy(exe or os.path.join(build_dir, "updater.exe"), updater_folder(tree))
+        if BEFORE_EXE:
+            shutil.copy(BEFORE_EXE, os.path.join(updater_folder(tree), BEFORE_NAME))
         entries = [tree] if tree != "entries" else \
             ["%s\\\\%s" % (tree, name) for name in sorted(os.listdir(source_tree(tree)))]
         with open(os.path.join(updater_folder(tree), "update.ini"), "wb") as f:
@@ -259,10 +265,10 @@ def watched(build_dir, exe, args=None, answers=(), prepare=lambda: None):
     return exits[-1]["ms"] / 1000.0, events
 
 
-def run_updater(build_dir, tree, digests=False):
+def run_updater(build_dir, tree, digests=False, exe_name="updater.exe"):
     with_digest_list(tree, digests)
     seconds, events = watched(
-        build_dir, win("upd-" + tree, "updater.exe"), answers=["yes"],
+        build_dir, win("upd-" + tree, exe_name), answers=["yes"],
         prepare=lambda: fresh(os.path.join(SHM, "game-" + tree), engine=True, tree=tree))
     boxes = [e["text"] for e in events if e["event"] == "box"]
     if not boxes or boxes[-1] != "アップデートは正常に終了しました。":
@@ -272,6 +278,14 @@ def run_updater(build_dir, tree, digests=False):
 
 def run_updater_with_digests(build_dir, tree):
     return run_updater(build_dir, tree, digests=True)
+
+
+def run_before(build_dir, tree):
+    return run_updater(build_dir, tree, exe_name=BEFORE_NAME)
+
+
+def run_before_with_digests(build_dir, tree):
+    return run_updater(build_dir, tree, digests=True, exe_name=BEFORE_NAME)
 
 
 def run_xcopy(build_dir, tree):
@@ -428,11 +442,16 @@ def main():
     parser.add_argument("--into", choices=["existing", "empty"], default="existing",
                         help="what the destination holds before each copy (existing)")
     parser.add_argument("--exe", help="time this updater.exe instead of the build's")
+    parser.add_argument("--before", help="also time this earlier updater.exe in the same rounds "
+                                         "(rows 'before'), for a change's before and after")
     parser.add_argument("--software-key", default=None,
                         help="where the exe reads HKLM\\Software (a 32-bit prefix has no "
                              "Wow6432Node; the default is a 32-bit exe's in a 64-bit prefix)")
     args = parser.parse_args()
-    global INTO_EXISTING, SOFTWARE_KEY
+    global INTO_EXISTING, SOFTWARE_KEY, BEFORE_EXE, TOOLS
+    if args.before:
+        BEFORE_EXE = os.path.abspath(args.before)
+        TOOLS = [("before", run_before), ("before-sha256", run_before_with_digests)] + TOOLS
     SOFTWARE_KEY = args.software_key or SOFTWARE_KEY
     INTO_EXISTING = args.into == "existing"
     build_dir = os.path.abspath(args.build_dir)
@@ -503,6 +522,8 @@ def main():
             work[(tree, "updater")], work[(tree, "xcopy")], work[(tree, "cp")], ratio, paired,
             verdict))
     print_unit_costs(trees, work)
+    if BEFORE_EXE:
+        print_before_and_after(trees, med, work)
 
     # What the digest list costs: every file hashed as it is written.
     print()
@@ -533,6 +554,19 @@ def tree_size(tree):
             files += 1
             size += os.path.getsize(os.path.join(folder, name))
     return files, size / float(1 << 20)
+
+
+def print_before_and_after(trees, med, work):
+    """The earlier exe (--before) against this one, timed in the same rounds."""
+    print()
+    print("before -> now (%s)" % BEFORE_EXE)
+    print("%-6s %-8s %19s %19s %19s" % ("tree", "run", "raw", "copy work", "work / xcopy's"))
+    for tree in trees:
+        xcopy = max(work[(tree, "xcopy")], 1e-6)
+        for label, old, new in (("plain", "before", "updater"), ("sha256", "before-sha256", "sha256")):
+            print("%-6s %-8s %8.3f -> %6.3fs %8.3f -> %6.3fs %8.2f -> %6.2f" % (
+                tree, label, med[(tree, old)], med[(tree, new)], work[(tree, old)],
+                work[(tree, new)], work[(tree, old)] / xcopy, work[(tree, new)] / xcopy))
 
 
 def print_unit_costs(trees, work):

@@ -72,6 +72,7 @@ void Ccopier::begin_writing(const Cupdate_folders& folders)
 {
     folders_ = folders;
     checked_.clear();
+    handed_over_.clear();
     // A volume that flushes now will flush at the end of the phase too.
     flush_each_file_ = !flush_volume(folders.dest_dir);
 }
@@ -84,6 +85,13 @@ Cfault Ccopier::write_new_file(const Cplanned_file& file, const std::wstring& st
     if (file.target.exists && (file.target.attributes & FILE_ATTRIBUTE_DIRECTORY))
         return fault_at(Ckind::destination_open_failed, dest_path);
     progress_.file_started(relative);
+    // A file planned twice is written twice to one staged file: the check of the
+    // first writing must be over before the second begins.
+    if (handed_over_.count(staged_path)) {
+        const Cfault checked = digests_checked();
+        if (checked.found())
+            return checked;
+    }
     let_go_of(staged_path);
     Cfault fault;
     if (file.patched) {
@@ -112,6 +120,7 @@ Cfault Ccopier::end_writing()
 void Ccopier::abandon_writing()
 {
     digest_pool_.finish([this] { progress_.waiting(); });
+    handed_over_.clear();
     kept_open_.clear();
 }
 
@@ -119,6 +128,7 @@ Cfault Ccopier::digests_checked()
 {
     const std::optional<Cdigest_pool::Cfailure> failure =
         digest_pool_.finish([this] { progress_.waiting(); });
+    handed_over_.clear();
     if (!failure)
         return Cfault();
     const Cchecked_file& file = checked_[failure->id];
@@ -133,6 +143,7 @@ void Ccopier::check_later(const std::vector<Csha256_digest>& expected, bool whol
 {
     const std::size_t id = checked_.size();
     checked_.push_back({source_path, dest_path});
+    handed_over_.insert(staged_path);
     if (whole_in_block)
         digest_pool_.check_bytes(id, block_.data(), static_cast<std::size_t>(size), expected);
     else

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -97,6 +98,7 @@ private:
         std::wstring dest_path;    // named when the staged file cannot be read back
     };
     std::vector<Cchecked_file> checked_;  // by the id handed to digest_pool_
+    std::set<std::wstring> handed_over_;  // staged files whose check may be under way
     Cupdate_folders folders_;
     bool flush_each_file_ = true;  // false: one flush of the volume instead
     struct Ckept_file {

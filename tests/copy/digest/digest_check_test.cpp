@@ -162,6 +162,26 @@ TEST_F(Digest_run, a_damaged_file_stops_the_run_before_it_replaces_anything)
     }
 }
 
+// A file named by two entries is written twice to one staged file, while the check
+// of its first writing may still read it back: both checks see it whole.
+TEST_F(Digest_run, a_file_written_twice_is_checked_whole_both_times)
+{
+    for (int damaged : {-1, 0}) {
+        three_files(damaged);
+        update_info.copy_files = {L"a.dat", L"sub", L"A.DAT"};
+        boxes_.clear();
+        EXPECT_EQ(run_update(), damaged < 0) << damaged;
+        if (damaged < 0) {
+            EXPECT_TRUE(boxes_.texts().empty());
+            EXPECT_TRUE(read_file(dest(names_[0])) == copy_test::pattern_bytes(1500000, 0));
+        } else {
+            EXPECT_EQ(boxes_.texts(),
+                      (Cnames{msg::source_damaged(source(names_[0])), msg::update_failed}));
+            EXPECT_EQ(read_file(dest(names_[0])), "old 0");
+        }
+    }
+}
+
 TEST_F(Digest_run, a_file_not_listed_stops_the_run_before_anything_is_written)
 {
     three_files();
