@@ -20,6 +20,7 @@
 #include "support/recording_boxes.h"
 #include "support/temp_folder.h"
 #include "support/toolkit_windows.h"
+#include "util/sha256.h"
 
 namespace copy_test {
 
@@ -30,6 +31,16 @@ inline std::string pattern_bytes(std::size_t size, unsigned seed = 0)
     for (std::size_t i = 0; i < size; ++i)
         bytes[i] = static_cast<char>((i * 31 + i / 1000003 + seed * 7) % 251);
     return bytes;
+}
+
+// The SHA-256 of bytes, as gamedata.sha256 would list them.
+inline Csha256_digest digest_of(const std::string& bytes)
+{
+    Csha256 hash;
+    Csha256_digest digest{};
+    EXPECT_TRUE(hash.add(bytes.data(), bytes.size()));
+    EXPECT_TRUE(hash.finish(digest));
+    return digest;
 }
 
 // Every file and folder below a folder, by path relative to it: a file's contents,

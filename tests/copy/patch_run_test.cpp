@@ -32,13 +32,7 @@ std::string make_patch(const std::string& old_bytes, const std::string& new_byte
     return patch.written;
 }
 
-Csha256_digest digest_of(const std::string& bytes)
-{
-    Csha256 hash;
-    Csha256_digest digest{};
-    EXPECT_TRUE(hash.add(bytes.data(), bytes.size()) && hash.finish(digest));
-    return digest;
-}
+using copy_test::digest_of;
 
 class Patch_run : public copy_test::Copy_world {
 protected:

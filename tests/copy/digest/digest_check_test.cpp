@@ -22,14 +22,7 @@ namespace {
 
 using Cnames = std::vector<std::wstring>;
 
-Csha256_digest digest_of(const std::string& bytes)
-{
-    Csha256 hash;
-    Csha256_digest digest{};
-    EXPECT_TRUE(hash.add(bytes.data(), bytes.size()));
-    EXPECT_TRUE(hash.finish(digest));
-    return digest;
-}
+using copy_test::digest_of;
 
 TEST(Digest_messages, name_the_source_as_the_missing_source_message_does)
 {

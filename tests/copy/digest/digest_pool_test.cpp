@@ -18,14 +18,7 @@ namespace {
 
 using Cverdict = Cdigest_pool::Cverdict;
 
-Csha256_digest digest_of(const std::string& bytes)
-{
-    Csha256 hash;
-    Csha256_digest digest{};
-    EXPECT_TRUE(hash.add(bytes.data(), bytes.size()));
-    EXPECT_TRUE(hash.finish(digest));
-    return digest;
-}
+using copy_test::digest_of;
 
 TEST(Digest_pool, gives_each_verdict_with_any_number_of_threads)
 {
