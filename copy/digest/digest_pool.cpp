@@ -118,12 +118,15 @@ void Cdigest_pool::work()
         Cjob job;
         {
             Cexclusive_lock guard(lock_);
-            while (waiting_.empty() && !stopping_)
+            while (next_ == waiting_.size() && !stopping_)
                 SleepConditionVariableSRW(&job_ready_, &lock_, INFINITE, 0);
-            if (waiting_.empty())
+            if (next_ == waiting_.size())
                 return;
-            job = std::move(waiting_.front());
-            waiting_.pop_front();
+            job = std::move(waiting_[next_++]);
+            if (next_ == waiting_.size()) {
+                waiting_.clear();
+                next_ = 0;
+            }
             ++hashing_;
         }
         const Cverdict verdict = check(job);
@@ -181,7 +184,7 @@ std::optional<Cdigest_pool::Cfailure> Cdigest_pool::finish(
     const std::function<void()>& while_waiting)
 {
     AcquireSRWLockExclusive(&lock_);
-    while (!waiting_.empty() || hashing_ > 0) {
+    while (next_ < waiting_.size() || hashing_ > 0) {
         SleepConditionVariableSRW(&job_done_, &lock_, wait_step_ms, 0);
         if (while_waiting) {
             ReleaseSRWLockExclusive(&lock_);

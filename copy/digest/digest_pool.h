@@ -11,7 +11,6 @@
 // (a small file: no second open).
 
 #include <cstddef>
-#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
@@ -79,7 +78,8 @@ private:
     SRWLOCK lock_ = SRWLOCK_INIT;
     CONDITION_VARIABLE job_ready_ = CONDITION_VARIABLE_INIT;
     CONDITION_VARIABLE job_done_ = CONDITION_VARIABLE_INIT;
-    std::deque<Cjob> waiting_;
+    std::vector<Cjob> waiting_;  // from next_ on; emptied once all are taken
+    std::size_t next_ = 0;
     std::size_t hashing_ = 0;
     std::size_t bytes_held_ = 0;
     std::vector<Cfailure> failures_;
