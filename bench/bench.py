@@ -597,7 +597,7 @@ def best_of(command, rounds=3):
 
 
 def sha256sum_seconds(folder):
-    """What sha256sum takes for every file of the folder (best of three, cached)."""
+    """What sha256sum takes for every file of the folder (best of three)."""
     names = sorted(os.path.join(d, n) for d, _, ns in os.walk(folder) for n in ns)
     return best_of(["sha256sum"] + names)
 

@@ -1,6 +1,7 @@
 #pragma once
-// The hashing of each file's bytes as the copier writes them (they are read once),
-// compared with the digests gamedata.sha256 lists before the file is put in place.
+// The hashing of a patched file's bytes as the decoder writes them, and of the patch
+// as it is read, compared with the digests listed before the file is put in place.
+// Files copied whole are checked once written, on the digest pool (digest_pool.h).
 
 #include <cstddef>
 #include <memory>

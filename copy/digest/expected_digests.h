@@ -1,7 +1,7 @@
 #pragma once
 // The update data checked against gamedata.sha256, when it is given: the digests it
 // lists by file, matched to the files the run copies as entries are matched. Each
-// file's bytes are then hashed as the copier writes them (digest_check.h).
+// file's bytes are then checked once written (digest_pool.h, digest_check.h).
 
 #include <cstddef>
 #include <map>

@@ -58,10 +58,11 @@ bool Caccess_carrier::carry(const std::wstring& from, const std::wstring& to)
     return carry(std::vector<BYTE>(), from, to);
 }
 
-bool Caccess_carrier::carry(const std::vector<BYTE>& from_list, const std::wstring& from,
+bool Caccess_carrier::carry(std::vector<BYTE> descriptor, const std::wstring& from,
                             const std::wstring& to)
 {
-    std::vector<BYTE> descriptor = from_list.empty() ? access_descriptor(from) : from_list;
+    if (descriptor.empty())
+        descriptor = access_descriptor(from);
     if (descriptor.empty())
         return true;
     BOOL present = FALSE;

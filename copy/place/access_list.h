@@ -28,8 +28,7 @@ public:
     bool carry(const std::wstring& from, const std::wstring& to);
     // The same with the old file's list read already, through a handle the caller
     // had open (empty: it could not be read, and `from` is read by its path).
-    bool carry(const std::vector<BYTE>& from_list, const std::wstring& from,
-               const std::wstring& to);
+    bool carry(std::vector<BYTE> from_list, const std::wstring& from, const std::wstring& to);
 
 private:
     // A list that a new file of this run was found to have already. Every new file

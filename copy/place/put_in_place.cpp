@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "copy/base/cut_off.h"
@@ -122,7 +123,7 @@ Cmove_outcome replace_keeping_old(const std::wstring& staged, const std::wstring
     const Cmove_outcome free = free_to_replace(target, read_only, access_list);
     if (free != Cmove_outcome::moved)
         return free;
-    if (!access.carry(access_list, target, staged))
+    if (!access.carry(std::move(access_list), target, staged))
         return Cmove_outcome::refused;
     if (!read_only && make_hard_link(old, target)) {
         cut_off_point();

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "config/patch_sources.h"
 #include "copy/base/held_files.h"
@@ -72,7 +73,7 @@ void Ccopier::begin_writing(const Cupdate_folders& folders)
 {
     folders_ = folders;
     checked_.clear();
-    handed_over_.clear();
+    written_.clear();
     // A volume that flushes now will flush at the end of the phase too.
     flush_each_file_ = !flush_volume(folders.dest_dir);
 }
@@ -85,15 +86,9 @@ Cfault Ccopier::write_new_file(const Cplanned_file& file, const std::wstring& st
     if (file.target.exists && (file.target.attributes & FILE_ATTRIBUTE_DIRECTORY))
         return fault_at(Ckind::destination_open_failed, dest_path);
     progress_.file_started(relative);
-    // A file planned twice is written twice to one staged file: the check of the
-    // first writing must be over before the second begins.
-    if (handed_over_.count(staged_path)) {
-        const Cfault checked = digests_checked();
-        if (checked.found())
-            return checked;
-    }
-    let_go_of(staged_path);
-    Cfault fault;
+    Cfault fault = let_go_of(staged_path);
+    if (fault.found())
+        return fault;
     if (file.patched) {
         fault = write_patched(file, staged_path, dest_path, run_total, run_remaining);
     } else {
@@ -102,7 +97,7 @@ Cfault Ccopier::write_new_file(const Cplanned_file& file, const std::wstring& st
                              run_total, run_remaining);
     }
     // A file found damaged stops the phase as soon as it is known.
-    if (!fault.found() && digest_pool_.failed_so_far())
+    if (!fault.found() && !checked_.empty() && digest_pool_.failed_so_far())
         fault = digests_checked();
     if (fault.found())
         delete_file(staged_path);
@@ -119,8 +114,7 @@ Cfault Ccopier::end_writing()
 
 void Ccopier::abandon_writing()
 {
-    digest_pool_.finish([this] { progress_.waiting(); });
-    handed_over_.clear();
+    digests_checked();  // the phase has its fault already
     kept_open_.clear();
 }
 
@@ -128,7 +122,6 @@ Cfault Ccopier::digests_checked()
 {
     const std::optional<Cdigest_pool::Cfailure> failure =
         digest_pool_.finish([this] { progress_.waiting(); });
-    handed_over_.clear();
     if (!failure)
         return Cfault();
     const Cchecked_file& file = checked_[failure->id];
@@ -143,7 +136,6 @@ void Ccopier::check_later(const std::vector<Csha256_digest>& expected, bool whol
 {
     const std::size_t id = checked_.size();
     checked_.push_back({source_path, dest_path});
-    handed_over_.insert(staged_path);
     if (whole_in_block)
         digest_pool_.check_bytes(id, block_.data(), static_cast<std::size_t>(size), expected);
     else
@@ -163,14 +155,18 @@ Cfault Ccopier::flush_kept_files()
     return fault;
 }
 
-void Ccopier::let_go_of(const std::wstring& staged_path)
+Cfault Ccopier::let_go_of(const std::wstring& staged_path)
 {
+    if (written_.insert(staged_path).second)
+        return Cfault();  // its first writing: nothing holds it
+    const Cfault checked = digests_checked();
     for (auto kept = kept_open_.begin(); kept != kept_open_.end(); ++kept) {
         if (kept->staged_path == staged_path) {
             kept_open_.erase(kept);
-            return;
+            break;
         }
     }
+    return checked;
 }
 
 Cfault Ccopier::write_blocks(const std::wstring& source_path, const std::wstring& staged_path,

@@ -9,7 +9,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -76,8 +75,10 @@ private:
     // file_written, then the dialog's turn after a flush that may have taken a while.
     Cfault file_done(Chandle& staged, std::uint64_t size, const std::wstring& staged_path,
                      const std::wstring& dest_path);
-    // A staged file written again in this run (a file planned twice) is let go first.
-    void let_go_of(const std::wstring& staged_path);
+    // A staged file written again in this run (a file planned twice) is let go first:
+    // the checks that may still read it back are waited for (the fault of a file
+    // found wrong meanwhile), and its handle kept for the volume's flush is closed.
+    Cfault let_go_of(const std::wstring& staged_path);
     // This file's new bytes are completely written: on the disk and the file closed,
     // or, where the whole volume is flushed instead, the file kept open until that
     // flush, which covers the files open on the volume.
@@ -98,7 +99,7 @@ private:
         std::wstring dest_path;    // named when the staged file cannot be read back
     };
     std::vector<Cchecked_file> checked_;  // by the id handed to digest_pool_
-    std::set<std::wstring> handed_over_;  // staged files whose check may be under way
+    std::set<std::wstring> written_;      // the staged files written in this phase
     Cupdate_folders folders_;
     bool flush_each_file_ = true;  // false: one flush of the volume instead
     struct Ckept_file {
